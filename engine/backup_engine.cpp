@@ -1,0 +1,110 @@
+#include "engine/backup_engine.h"
+
+#include <algorithm>
+
+#include "engine/error_report.h"
+#include "engine/messages.h"
+#include "engine/path_rules.h"
+#include "platform/path_lookup.h"
+#include "platform/separator.h"
+
+namespace sorvik::engine {
+
+using platform::EntryKind;
+
+BackupEngine::BackupEngine(RunHost& host)
+    : host_(host), errText_(host, stats_), scan_(host), sync_(host, errText_, stats_) {}
+
+RunOutcome BackupEngine::singleRun() {
+    const std::string source = host_.sourceFolder();
+    RunOutcome outcome = RunOutcome::completed;
+    if (!FolderScan::isScannableSource(source)) {
+        scan_.fldsch(source);  // shows the not-found message and leaves the list empty
+        outcome = RunOutcome::sourceMissing;
+    } else {
+        const std::string backup = host_.backupFolder();
+        std::optional<platform::FileIdentity> backupIdentity;
+        if (auto refused = refusePair(source, backup, backupIdentity)) {
+            outcome = *refused;
+        } else {
+            scan_.fldsch(source, backupIdentity);
+            backUpScannedFolders();
+            flushBackup(backup);
+        }
+    }
+    if (!BatchMode) {
+        ErFiLog();
+    }
+    return outcome;
+}
+
+void BackupEngine::ErFiLog() { engine::ErFiLog(host_, errText_); }
+
+std::optional<RunOutcome> BackupEngine::refusePair(
+    const std::string& source, const std::string& backup,
+    std::optional<platform::FileIdentity>& backupIdentity) {
+    const auto refuse = [&](UserMessage message) {
+        host_.showMessage(message);
+        return std::optional<RunOutcome>(RunOutcome::refused);
+    };
+    const UserMessage badBackup{std::string(text::kBadBackupFolder), {backup}, backup};
+    if (!platform::isAbsolutePath(backup)) {
+        return refuse(badBackup);
+    }
+    const auto kind = platform::lookUp(backup);
+    if (kind && (*kind == EntryKind::ordinaryFile || *kind == EntryKind::other)) {
+        return refuse(badBackup);
+    }
+    if (!kind || *kind != EntryKind::folder) {
+        return std::nullopt;  // created by the run, or reported when it cannot be
+    }
+    // The source exists, so it can only be the backup folder or lie inside it when the backup
+    // folder exists too.
+    const auto inside = platform::isSameOrInside(source, backup);
+    if (!inside || *inside) {
+        return refuse({std::string(text::kPairOverlaps), {source, backup}, source});
+    }
+    if (auto identity = platform::identityOf(backup)) {
+        backupIdentity = *identity;
+    }
+    return std::nullopt;
+}
+
+void BackupEngine::backUpScannedFolders() {
+    const std::vector<std::string>& folders = scan_.fldList2();
+    const std::vector<std::string>& unlisted = scan_.unlistedFolders();
+    for (const std::string& folder : unlisted) {
+        errText_.add(text::kReadError, folder);
+    }
+    if (folders.empty()) {
+        return;
+    }
+    const std::size_t sourceLength = folders.front().size();
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        std::string destination = destinationFolder(host_.backupFolder(), folders[i], sourceLength);
+        host_.setCaption(destination);
+        ++stats_.folders;
+        const MFldrResult made =
+            sync_.MFldr(destination, i == 0 ? FolderRole::backupFolder : FolderRole::below);
+        if (made == MFldrResult::failed) {
+            continue;
+        }
+        std::string sourceFolder = folders[i];
+        const bool reported =
+            std::find(unlisted.begin(), unlisted.end(), folders[i]) != unlisted.end();
+        sync_.FileBackUP(sourceFolder, destination, made, reported);
+    }
+}
+
+void BackupEngine::flushBackup(const std::string& backup) {
+    // Everything written so far reaches the disk before the run says it is complete; a write-back
+    // failure reported here means some copy did not land.
+    const auto kind = platform::lookUp(backup);
+    if (kind && *kind == EntryKind::folder) {
+        if (platform::syncFileSystem(backup)) {
+            errText_.add(text::kCopyError, backup);
+        }
+    }
+}
+
+}  // namespace sorvik::engine

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "engine/error_text.h"
+#include "engine/folder_scan.h"
+#include "engine/folder_sync.h"
+#include "engine/run_host.h"
+#include "engine/run_stats.h"
+
+namespace sorvik::engine {
+
+// How a single run ended. `refused` and `sourceMissing` wrote nothing and showed their message.
+enum class RunOutcome { completed, sourceMissing, refused };
+
+// The backup engine of one front end: the single run of the pair the host shows, its error text
+// and the batch flag that keeps the report for the end of a batch.
+class BackupEngine {
+public:
+    explicit BackupEngine(RunHost& host);
+
+    // The single run (what the backup button does): checks the pair, scans the source, creates
+    // every destination folder parents first and brings each folder's files up to date, then
+    // flushes the backup file system. Outside a batch it ends with the error report.
+    RunOutcome singleRun();
+
+    // `ErFiLog` over this engine's error text.
+    void ErFiLog();
+
+    // -1 in the original flags: while set, single runs leave the report to the batch.
+    bool BatchMode = false;
+
+    const ErrorText& ErrText() const { return errText_; }
+    const RunStats& stats() const { return stats_; }
+    const FolderScan& scan() const { return scan_; }
+
+private:
+    // Refuses, with its message, a pair that would write outside its backup folder or into its
+    // own source; on success gives the backup folder's identity when it exists.
+    std::optional<RunOutcome> refusePair(const std::string& source, const std::string& backup,
+                                         std::optional<platform::FileIdentity>& backupIdentity);
+    void backUpScannedFolders();
+    void flushBackup(const std::string& backup);
+
+    RunHost& host_;
+    RunStats stats_;
+    ErrorText errText_;
+    FolderScan scan_;
+    FolderSync sync_;
+};
+
+}  // namespace sorvik::engine

@@ -1,0 +1,37 @@
+#include "engine/error_report.h"
+
+#include <algorithm>
+
+#include "engine/messages.h"
+#include "platform/text_file.h"
+
+namespace sorvik::engine {
+
+void ErFiLog(RunHost& host, ErrorText& ErrText) {
+    host.setCaption(text::kComplete);
+    if (ErrText.empty()) {
+        return;
+    }
+    const std::string logPath = host.errorLogPath();
+    if (logPath.empty()) {
+        ErrText.clear();
+        return;
+    }
+    // Every piece, the empty one after the final CR LF included, becomes a line: the file holds
+    // the entries and then one empty line.
+    const std::vector<std::string> pieces = ErrText.pieces();
+    if (platform::writeTextLines(logPath, pieces)) {
+        UserMessage message{std::string(text::kErrorLogUnwritable), {logPath}, logPath};
+        const std::size_t shown =
+            std::min(text::kEntryLinesInUnwritableLogMessage, pieces.size() - 1);
+        message.lines.insert(message.lines.end(), pieces.begin(),
+                             pieces.begin() + static_cast<std::ptrdiff_t>(shown));
+        ErrText.clear();
+        host.showMessage(message);
+        return;
+    }
+    ErrText.clear();
+    host.showMessage({std::string(text::kErrorsOccurred), {logPath}, logPath});
+}
+
+}  // namespace sorvik::engine

@@ -1,0 +1,72 @@
+#include "engine/folder_scan.h"
+
+#include <algorithm>
+
+#include "engine/messages.h"
+#include "engine/path_rules.h"
+#include "platform/folder.h"
+#include "platform/name_order.h"
+#include "platform/path_lookup.h"
+#include "platform/separator.h"
+
+namespace sorvik::engine {
+
+bool FolderScan::isScannableSource(const std::string& Path) {
+    if (!platform::isAbsolutePath(Path)) {
+        return false;
+    }
+    const auto kind = platform::lookUp(Path);
+    return kind && *kind == platform::EntryKind::folder;
+}
+
+void FolderScan::fldsch(const std::string& Path, std::optional<platform::FileIdentity> excluded) {
+    fldList2_.clear();
+    unlisted_.clear();
+    if (!isScannableSource(Path)) {
+        host_.showMessage({std::string(text::kSourceNotFound), {}, Path});
+        return;
+    }
+    excluded_ = excluded;
+    fldList1_.clear();
+    collectSubfolders(Path, platform::Folder::Links::follow, fldList1_);
+    fldList3_.assign({"a"});  // only makes the level loop start; the first step drops it
+    host_.setCaption(text::kScanning);
+    while (!fldList3_.empty()) {
+        fldSch1();
+    }
+    // Collected first and sorted once: the source text is a prefix of every other entry, so it
+    // sorts first, and every folder sorts after its parent.
+    fldList2_.push_back(Path);
+    std::sort(fldList2_.begin(), fldList2_.end(), platform::lessIgnoringCase);
+}
+
+void FolderScan::fldSch1() {
+    fldList3_.clear();
+    for (const std::string& folder : fldList1_) {
+        // Found as real folders, never through a link: refuse one swapped in since.
+        collectSubfolders(folder, platform::Folder::Links::refuse, fldList3_);
+    }
+    fldList1_ = fldList3_;
+}
+
+void FolderScan::collectSubfolders(const std::string& folder, platform::Folder::Links links,
+                                   std::vector<std::string>& nextLevel) {
+    auto opened = platform::Folder::open(folder, links);
+    auto subfolders = opened ? opened->subfolders()
+                             : platform::Result<std::vector<platform::Folder::Subfolder>>(
+                                   opened.error());
+    if (!subfolders) {
+        unlisted_.push_back(folder);
+        return;
+    }
+    for (const platform::Folder::Subfolder& subfolder : *subfolders) {
+        if (excluded_ && subfolder.identity == *excluded_) {
+            continue;
+        }
+        std::string path = childPath(folder, subfolder.name);
+        nextLevel.push_back(path);
+        fldList2_.push_back(std::move(path));
+    }
+}
+
+}  // namespace sorvik::engine

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/run_host.h"
+#include "platform/entry_kind.h"
+#include "platform/folder.h"
+
+namespace sorvik::engine {
+
+// The folder tree scan: every folder under a source folder, each after its parent.
+class FolderScan {
+public:
+    explicit FolderScan(RunHost& host) : host_(host) {}
+
+    // True when `Path` can be scanned: an absolute path naming a folder (or a link to one).
+    static bool isScannableSource(const std::string& Path);
+
+    // `fldsch`: rebuilds fldList2() from `Path`. Entry 0 is `Path` exactly as given; the others
+    // are the full paths of the folders below it, ordered without regard to case, so each stands
+    // after its parent. A source that cannot be scanned shows the not-found message and leaves the
+    // list empty. The folder `excluded` (the backup folder, when it lies inside the source) is
+    // left out together with everything below it, so backups never nest.
+    void fldsch(const std::string& Path, std::optional<platform::FileIdentity> excluded = {});
+
+    const std::vector<std::string>& fldList2() const { return fldList2_; }
+
+    // Folders of the last scan whose subfolders could not be listed, in the order met.
+    const std::vector<std::string>& unlistedFolders() const { return unlisted_; }
+
+private:
+    // `fldSch1`: one level step. Lists every folder of fldList1_, collecting the next level in
+    // fldList3_ (and in fldList2_), then makes that level the current one.
+    void fldSch1();
+    void collectSubfolders(const std::string& folder, platform::Folder::Links links,
+                           std::vector<std::string>& nextLevel);
+
+    RunHost& host_;
+    std::optional<platform::FileIdentity> excluded_;
+    std::vector<std::string> fldList1_;
+    std::vector<std::string> fldList2_;
+    std::vector<std::string> fldList3_;
+    std::vector<std::string> unlisted_;
+};
+
+}  // namespace sorvik::engine

@@ -1,0 +1,140 @@
+#include "engine/folder_sync.h"
+
+#include <algorithm>
+
+#include "engine/messages.h"
+#include "engine/path_rules.h"
+#include "platform/path_lookup.h"
+
+namespace sorvik::engine {
+
+using platform::EntryKind;
+using platform::Folder;
+
+void FolderSync::FileBackUP(std::string& FPA, std::string& FPb, MFldrResult backupFolderState,
+                            bool readErrorReported) {
+    const std::string sourceFolder = FPA;
+    const std::string backupFolder = FPb;
+    DirP(FPA);
+    DirP(FPb);
+
+    auto source = Folder::open(FPA);
+    auto files = source ? source->ordinaryFiles()
+                        : platform::Result<std::vector<std::string>>(source.error());
+    if (!files) {
+        if (!readErrorReported) {
+            errText_.add(text::kReadError, sourceFolder);
+        }
+        return;
+    }
+    auto backup = Folder::open(FPb);
+    if (!backup) {
+        errText_.add(text::kReadError, backupFolder);
+        return;
+    }
+    if (backupFolderState == MFldrResult::existing) {
+        removeLeftoverTemporaries(*backup, FPb);
+    }
+
+    const RunOptions options = host_.options();
+    const auto granularity = options.timeRule ? std::max(source->timeGranularity(),
+                                                         backup->timeGranularity())
+                                              : std::chrono::nanoseconds(1);
+    const FolderPair pair{*source, *backup, FPA, FPb, options, granularity};
+    for (const std::string& name : *files) {
+        const FileDecision decision = FileCheck(pair, name);
+        if (decision == FileDecision::leave) {
+            ++stats_.filesSkipped;
+            continue;
+        }
+        host_.setCaption(FPb + name);
+        FCOPY(pair, name, decision);
+    }
+}
+
+FileDecision FolderSync::FileCheck(const FolderPair& pair, const std::string& name) {
+    const RunOptions& options = pair.options;
+    if (options.extensionRule && hasExcludedExtension(name, options.excludedExtensions)) {
+        return FileDecision::leave;
+    }
+    const auto backupInfo = pair.backup.fileInfo(name);
+    if (!backupInfo) {
+        errText_.add(text::kReadError, pair.backupPath + name);
+        return FileDecision::leave;
+    }
+    if (backupInfo->kind != EntryKind::ordinaryFile) {
+        return FileDecision::copy;
+    }
+    if (!options.sizeRule && !options.timeRule) {
+        return FileDecision::replace;
+    }
+    const auto sourceInfo = pair.source.fileInfo(name);
+    if (!sourceInfo || sourceInfo->kind != EntryKind::ordinaryFile) {
+        errText_.add(text::kReadError, pair.sourcePath + name);
+        return FileDecision::leave;
+    }
+    if (options.sizeRule && backupInfo->size >= sourceInfo->size) {
+        return FileDecision::leave;
+    }
+    if (options.timeRule &&
+        isSameOrNewer(backupInfo->modifiedNs, sourceInfo->modifiedNs, pair.timeGranularity)) {
+        return FileDecision::leave;
+    }
+    return FileDecision::replace;
+}
+
+void FolderSync::FCOPY(const FolderPair& pair, const std::string& name, FileDecision decision) {
+    const bool placeholder = pair.options.placeholder;
+    const platform::CopyResult result =
+        placeholder ? platform::createEmptyFile(pair.backup, name)
+                    : platform::copyFile(pair.source, name, pair.backup, name);
+    if (!result.failed()) {
+        if (placeholder) {
+            ++stats_.filesCreatedEmpty;
+        } else {
+            ++stats_.filesCopied;
+            stats_.bytesCopied += result.bytesCopied;
+        }
+        return;
+    }
+    // The new file only ever replaces the old one by a rename, so a failed copy leaves the old
+    // backup as it was: it could not be replaced, which is what the delete entry reports.
+    if (decision == FileDecision::replace) {
+        errText_.add(text::kDeleteError, pair.backupPath + name);
+    }
+    errText_.add(text::kCopyError, pair.sourcePath + name);
+}
+
+void FolderSync::FKILL(const Folder& folder, std::string_view name, std::string_view FP) {
+    if (folder.removeFile(name)) {
+        errText_.add(text::kDeleteError, FP);
+    }
+}
+
+MFldrResult FolderSync::MFldr(const std::string& FF, FolderRole role) {
+    const auto kind =
+        role == FolderRole::backupFolder ? platform::lookUp(FF) : platform::lookUpNoFollow(FF);
+    if (kind && *kind == EntryKind::folder) {
+        return MFldrResult::existing;
+    }
+    if (kind && *kind == EntryKind::missing && !platform::createFolder(FF)) {
+        return MFldrResult::created;
+    }
+    // The look-up failed, the creation failed, or a file or a link stands where the folder
+    // should be: nothing is written through it.
+    errText_.add(text::kFolderError, FF);
+    return MFldrResult::failed;
+}
+
+void FolderSync::removeLeftoverTemporaries(const Folder& backup, const std::string& backupPath) {
+    // Best effort: a folder that cannot be listed here shows its trouble when files are written.
+    const auto leftovers = backup.leftoverTemporaries();
+    if (!leftovers) {
+        return;
+    }
+    for (const std::string& name : *leftovers) {
+        FKILL(backup, name, backupPath + name);
+    }
+}
+
+}  // namespace sorvik::engine

@@ -1,0 +1,78 @@
+#include "engine/path_rules.h"
+
+#include <algorithm>
+
+#include "platform/name_order.h"
+#include "platform/separator.h"
+
+namespace sorvik::engine {
+namespace {
+
+using platform::kSeparator;
+
+std::string_view withoutTrailingSeparators(std::string_view path) {
+    while (!path.empty() && path.back() == kSeparator) {
+        path.remove_suffix(1);
+    }
+    return path;
+}
+
+std::string_view withoutLeadingSeparators(std::string_view path) {
+    while (!path.empty() && path.front() == kSeparator) {
+        path.remove_prefix(1);
+    }
+    return path;
+}
+
+std::int64_t floorDivide(std::int64_t value, std::int64_t divisor) {
+    const std::int64_t quotient = value / divisor;
+    return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
+}
+
+}  // namespace
+
+std::string& DirP(std::string& FP) {
+    if (!platform::endsWithSeparator(FP)) {
+        FP += kSeparator;
+    }
+    return FP;
+}
+
+std::string childPath(std::string_view folder, std::string_view name) {
+    std::string path(withoutTrailingSeparators(folder));
+    path += kSeparator;
+    path += name;
+    return path;
+}
+
+std::string destinationFolder(std::string_view backupFolder, std::string_view entry,
+                              std::size_t sourceLength) {
+    const std::string_view relative =
+        withoutLeadingSeparators(entry.substr(std::min(sourceLength, entry.size())));
+    if (relative.empty()) {
+        return std::string(backupFolder);
+    }
+    return childPath(backupFolder, relative);
+}
+
+bool isSameOrNewer(std::int64_t backupNs, std::int64_t sourceNs,
+                   std::chrono::nanoseconds granularity) {
+    const std::int64_t step = std::max<std::int64_t>(1, granularity.count());
+    return floorDivide(backupNs, step) >= floorDivide(sourceNs, step);
+}
+
+bool hasExcludedExtension(std::string_view name, const std::vector<std::string>& excluded) {
+    const std::size_t dot = name.find_last_of('.');
+    if (dot == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view extension = name.substr(dot + 1);
+    for (const std::string& entry : excluded) {
+        if (platform::equalIgnoringCase(extension, entry)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace sorvik::engine

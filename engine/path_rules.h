@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorvik::engine {
+
+// `DirP`: makes a folder path end with the separator before a name is appended to it. The
+// caller's string is changed in place and also returned. An empty path becomes the separator.
+std::string& DirP(std::string& FP);
+
+// The full path of `name` inside `folder`: the folder without its trailing separators, one
+// separator, the name. Below the root the root is followed directly by the name.
+std::string childPath(std::string_view folder, std::string_view name);
+
+// The destination of a scanned folder: the backup folder followed by the part of `entry` after
+// the first `sourceLength` characters of the source text, joined by exactly one separator. The
+// source text itself (an empty remainder) maps to the backup folder text unchanged. However the
+// two folders are written, the destination always lies inside the backup folder.
+std::string destinationFolder(std::string_view backupFolder, std::string_view entry,
+                              std::size_t sourceLength);
+
+// Whether a backup copy modified at `backupNs` counts as the same age as or newer than a source
+// modified at `sourceNs`, compared at `granularity`: FAT keeps times to two seconds, so an
+// unchanged file whose time was rounded on the stick must not look older than its source.
+bool isSameOrNewer(std::int64_t backupNs, std::int64_t sourceNs,
+                   std::chrono::nanoseconds granularity);
+
+// The extension test of a file name: the text after the last ".", if there is a "." at all.
+// Compared without regard to letter case; an entry written with its dot never matches.
+bool hasExcludedExtension(std::string_view name, const std::vector<std::string>& excluded);
+
+}  // namespace sorvik::engine

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "platform/entry_kind.h"
+#include "platform/result.h"
+
+namespace sorvik::platform {
+
+// An open folder. Everything a run does inside one folder goes through it by name, so each folder
+// is resolved once and a link swapped in while the run works cannot redirect it.
+class Folder {
+public:
+#ifdef _WIN32
+    using NativeHandle = void*;
+#else
+    using NativeHandle = int;
+#endif
+
+    // Whether a link given as the folder's own path is followed or refused.
+    enum class Links { follow, refuse };
+
+    struct Subfolder {
+        std::string name;
+        FileIdentity identity;
+    };
+
+    static Result<Folder> open(const std::string& path, Links links = Links::follow);
+
+    Folder(Folder&& other) noexcept;
+    Folder& operator=(Folder&& other) noexcept;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    ~Folder();
+
+    // The names of the ordinary files directly inside, ordered alphabetically without regard to
+    // case. A link to a file counts as that file; FIFOs, sockets, devices, links that lead nowhere
+    // and Sorvik's own temporary files are left out.
+    Result<std::vector<std::string>> ordinaryFiles() const;
+
+    // The direct subfolders, in no particular order. Links to folders are left out, so a walk
+    // built on this never loops.
+    Result<std::vector<Subfolder>> subfolders() const;
+
+    // Names of Sorvik temporary files left here by a run that was killed.
+    Result<std::vector<std::string>> leftoverTemporaries() const;
+
+    // Kind, size and modification time of one entry, following links. A missing entry is not an
+    // error: its kind is `missing`.
+    Result<FileInfo> fileInfo(std::string_view name) const;
+
+    std::error_code removeFile(std::string_view name) const;
+
+    Result<FileIdentity> identity() const;
+
+    // The finest difference in modification time this file system can keep: two seconds on FAT,
+    // ten milliseconds on exFAT, one nanosecond where it keeps them all.
+    std::chrono::nanoseconds timeGranularity() const;
+
+    NativeHandle nativeHandle() const noexcept { return handle_; }
+
+private:
+    explicit Folder(NativeHandle handle) noexcept : handle_(handle) {}
+
+#ifdef _WIN32
+    NativeHandle handle_ = nullptr;
+#else
+    NativeHandle handle_ = -1;
+#endif
+};
+
+}  // namespace sorvik::platform

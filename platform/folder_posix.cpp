@@ -1,0 +1,225 @@
+#include "platform/folder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "platform/name_order.h"
+#include "platform/temporary_name.h"
+#include "platform/unique_fd.h"
+
+namespace sorvik::platform {
+namespace {
+
+constexpr long kMsdosMagic = 0x4d44;
+constexpr long kExfatMagic = 0x2011BAB0;
+constexpr long kNtfs3Magic = 0x7366746e;
+
+bool isDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+std::int64_t toNanoseconds(const struct timespec& ts) {
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+FileIdentity identityOfStat(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// Reads every entry of the folder once, handing each to `visit`. A fresh descriptor is opened for
+// the listing so the folder's own descriptor keeps no read position.
+template <class Visit>
+std::error_code forEachEntry(int folderFd, Visit&& visit) {
+    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0) {
+        return lastSystemError(errno);
+    }
+    DIR* dir = ::fdopendir(listFd);
+    if (dir == nullptr) {
+        const int error = errno;
+        ::close(listFd);
+        return lastSystemError(error);
+    }
+    std::error_code result;
+    while (true) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            if (errno != 0) {
+                result = lastSystemError(errno);
+            }
+            break;
+        }
+        if (!isDotOrDotDot(entry->d_name)) {
+            visit(*entry);
+        }
+    }
+    ::closedir(dir);
+    return result;
+}
+
+}  // namespace
+
+Result<Folder> Folder::open(const std::string& path, Links links) {
+    int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    if (links == Links::refuse) {
+        flags |= O_NOFOLLOW;
+    }
+    const int fd = ::open(path.c_str(), flags);
+    if (fd < 0) {
+        return lastSystemError(errno);
+    }
+    return Folder(fd);
+}
+
+Folder::Folder(Folder&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        if (handle_ >= 0) {
+            ::close(handle_);
+        }
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+Folder::~Folder() {
+    if (handle_ >= 0) {
+        ::close(handle_);
+    }
+}
+
+Result<std::vector<std::string>> Folder::ordinaryFiles() const {
+    std::vector<std::string> names;
+    const std::error_code error = forEachEntry(handle_, [&](const dirent& entry) {
+        if (isTemporaryName(entry.d_name)) {
+            return;
+        }
+        bool isFile = entry.d_type == DT_REG;
+        if (entry.d_type == DT_LNK || entry.d_type == DT_UNKNOWN) {
+            // A link counts as what it leads to; only then is a look-up needed.
+            struct stat st {};
+            isFile = ::fstatat(handle_, entry.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (isFile) {
+            names.emplace_back(entry.d_name);
+        }
+    });
+    if (error) {
+        return error;
+    }
+    std::sort(names.begin(), names.end(), lessIgnoringCase);
+    return names;
+}
+
+Result<std::vector<Folder::Subfolder>> Folder::subfolders() const {
+    std::vector<Subfolder> found;
+    std::error_code statError;
+    const std::error_code error = forEachEntry(handle_, [&](const dirent& entry) {
+        if (entry.d_type != DT_DIR && entry.d_type != DT_UNKNOWN) {
+            return;
+        }
+        struct stat st {};
+        if (::fstatat(handle_, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT && !statError) {
+                statError = lastSystemError(errno);
+            }
+            return;  // removed while we looked
+        }
+        if (S_ISDIR(st.st_mode)) {
+            found.push_back({entry.d_name, identityOfStat(st)});
+        }
+    });
+    if (error) {
+        return error;
+    }
+    if (statError) {
+        return statError;
+    }
+    return found;
+}
+
+Result<std::vector<std::string>> Folder::leftoverTemporaries() const {
+    std::vector<std::string> names;
+    const std::error_code error = forEachEntry(handle_, [&](const dirent& entry) {
+        if ((entry.d_type == DT_REG || entry.d_type == DT_UNKNOWN) &&
+            isTemporaryName(entry.d_name)) {
+            names.emplace_back(entry.d_name);
+        }
+    });
+    if (error) {
+        return error;
+    }
+    return names;
+}
+
+Result<FileInfo> Folder::fileInfo(std::string_view name) const {
+    const std::string nameText(name);
+    struct stat st {};
+    if (::fstatat(handle_, nameText.c_str(), &st, 0) != 0) {
+        const int error = errno;
+        if (error == ENOENT) {
+            // Either nothing is there or a link that leads nowhere.
+            if (::fstatat(handle_, nameText.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                return FileInfo{EntryKind::other, 0, 0};
+            }
+            return FileInfo{};
+        }
+        if (error == ENOTDIR) {
+            return FileInfo{};
+        }
+        return lastSystemError(error);
+    }
+    FileInfo info;
+    info.kind = S_ISREG(st.st_mode)   ? EntryKind::ordinaryFile
+                : S_ISDIR(st.st_mode) ? EntryKind::folder
+                                      : EntryKind::other;
+    info.size = static_cast<std::uint64_t>(st.st_size);
+    info.modifiedNs = toNanoseconds(st.st_mtim);
+    return info;
+}
+
+std::error_code Folder::removeFile(std::string_view name) const {
+    const std::string nameText(name);
+    if (::unlinkat(handle_, nameText.c_str(), 0) != 0) {
+        return lastSystemError(errno);
+    }
+    return {};
+}
+
+Result<FileIdentity> Folder::identity() const {
+    struct stat st {};
+    if (::fstat(handle_, &st) != 0) {
+        return lastSystemError(errno);
+    }
+    return identityOfStat(st);
+}
+
+std::chrono::nanoseconds Folder::timeGranularity() const {
+    using namespace std::chrono_literals;
+    struct statfs fs {};
+    if (::fstatfs(handle_, &fs) != 0) {
+        return 1ns;
+    }
+    switch (static_cast<long>(fs.f_type)) {
+        case kMsdosMagic:
+            return 2s;
+        case kExfatMagic:
+            return 10ms;
+        case kNtfs3Magic:
+            return 100ns;
+        default:
+            return 1ns;
+    }
+}
+
+}  // namespace sorvik::platform
