@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds Sorvik and runs every test twice: in a normal build, and in a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-dependencies.sh
+
+jobs=$(nproc)
+run_suite() {
+    local folder=$1
+    shift
+    cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$folder" -j "$jobs"
+    ctest --test-dir "$folder" --output-on-failure -j "$jobs"
+}
+
+echo "== Tests"
+run_suite build
+echo "== Tests with sanitizers"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_suite build-sanitize -DSORVIK_SANITIZE=ON

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Sorvik needs to build and test. Does nothing when all are present.
+set -euo pipefail
+
+packages=(
+    g++ make cmake pkg-config
+    libgtest-dev          # the test suite
+    dosfstools exfatprogs # FAT and exFAT images for the time-granularity tests
+    util-linux            # mount, unshare, setpriv for the fault tests
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
