@@ -105,7 +105,7 @@ void FolderSync::FCOPY(const FolderPair& pair, const std::string& name, FileDeci
     errText_.add(text::kCopyError, pair.sourcePath + name);
 }
 
-void FolderSync::FKILL(const Folder& folder, std::string_view name, std::string_view FP) {
+void FolderSync::FKILL(const Folder& folder, const std::string& name, std::string_view FP) {
     if (folder.removeFile(name)) {
         errText_.add(text::kDeleteError, FP);
     }

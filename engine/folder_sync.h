@@ -41,7 +41,7 @@ public:
     MFldrResult MFldr(const std::string& FF, FolderRole role);
 
     // `FKILL`: deletes one file of an open folder; on failure records "削除エラー" + `FP`.
-    void FKILL(const platform::Folder& folder, std::string_view name, std::string_view FP);
+    void FKILL(const platform::Folder& folder, const std::string& name, std::string_view FP);
 
 private:
     struct FolderPair {

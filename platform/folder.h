@@ -51,9 +51,9 @@ public:
 
     // Kind, size and modification time of one entry, following links. A missing entry is not an
     // error: its kind is `missing`.
-    Result<FileInfo> fileInfo(std::string_view name) const;
+    Result<FileInfo> fileInfo(const std::string& name) const;
 
-    std::error_code removeFile(std::string_view name) const;
+    std::error_code removeFile(const std::string& name) const;
 
     Result<FileIdentity> identity() const;
 

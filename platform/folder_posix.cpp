@@ -162,14 +162,13 @@ Result<std::vector<std::string>> Folder::leftoverTemporaries() const {
     return names;
 }
 
-Result<FileInfo> Folder::fileInfo(std::string_view name) const {
-    const std::string nameText(name);
+Result<FileInfo> Folder::fileInfo(const std::string& name) const {
     struct stat st {};
-    if (::fstatat(handle_, nameText.c_str(), &st, 0) != 0) {
+    if (::fstatat(handle_, name.c_str(), &st, 0) != 0) {
         const int error = errno;
         if (error == ENOENT) {
             // Either nothing is there or a link that leads nowhere.
-            if (::fstatat(handle_, nameText.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
                 return FileInfo{EntryKind::other, 0, 0};
             }
             return FileInfo{};
@@ -188,9 +187,8 @@ Result<FileInfo> Folder::fileInfo(std::string_view name) const {
     return info;
 }
 
-std::error_code Folder::removeFile(std::string_view name) const {
-    const std::string nameText(name);
-    if (::unlinkat(handle_, nameText.c_str(), 0) != 0) {
+std::error_code Folder::removeFile(const std::string& name) const {
+    if (::unlinkat(handle_, name.c_str(), 0) != 0) {
         return lastSystemError(errno);
     }
     return {};
