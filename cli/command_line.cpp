@@ -20,8 +20,8 @@ std::optional<std::string> optionValue(std::string_view name, const std::vector<
 }
 
 bool isOption(std::string_view arg, std::string_view name) {
-    return arg == name || (arg.starts_with(name) && arg.size() > name.size() &&
-                           arg[name.size()] == '=');
+    return arg == name ||
+           (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
 }
 
 Command parseRun(const std::vector<std::string>& args) {

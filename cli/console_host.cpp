@@ -57,7 +57,9 @@ void ConsoleHost::errorRecorded(std::string_view label, std::string_view path) {
                  static_cast<int>(path.size()), path.data());
 }
 
-void ConsoleHost::finishProgress() { clearProgress(); }
+void ConsoleHost::finishProgress() {
+    clearProgress();
+}
 
 void ConsoleHost::drawProgress() {
     std::fprintf(messages_,
@@ -80,9 +82,8 @@ std::string summaryLine(const engine::RunStats& stats, std::chrono::duration<dou
     std::snprintf(text, sizeof text,
                   "copied %" PRIu64 " files (%s), created %" PRIu64 " empty, skipped %" PRIu64
                   ", errors %" PRIu64 ", %" PRIu64 " folders, %.2f s",
-                  stats.filesCopied, humanBytes(stats.bytesCopied).c_str(),
-                  stats.filesCreatedEmpty, stats.filesSkipped, stats.errors, stats.folders,
-                  elapsed.count());
+                  stats.filesCopied, humanBytes(stats.bytesCopied).c_str(), stats.filesCreatedEmpty,
+                  stats.filesSkipped, stats.errors, stats.folders, elapsed.count());
     return text;
 }
 

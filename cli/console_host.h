@@ -13,7 +13,7 @@ namespace sorvik::cli {
 // The command line's side of a run: the pair and options come from the arguments, messages and
 // error entries go to standard error, and on a terminal a progress line shows how far the run is.
 class ConsoleHost : public engine::RunHost {
-public:
+  public:
     ConsoleHost(const RunCommand& command, std::FILE* messages, bool showProgress);
 
     // The run's counters, read for the progress line; set once the engine exists.
@@ -31,7 +31,7 @@ public:
     // Clears the progress line before the summary is printed.
     void finishProgress();
 
-private:
+  private:
     void drawProgress();
     void clearProgress();
 

@@ -38,7 +38,9 @@ RunOutcome BackupEngine::singleRun() {
     return outcome;
 }
 
-void BackupEngine::ErFiLog() { engine::ErFiLog(host_, errText_); }
+void BackupEngine::ErFiLog() {
+    engine::ErFiLog(host_, errText_);
+}
 
 std::optional<RunOutcome> BackupEngine::refusePair(
     const std::string& source, const std::string& backup,

@@ -17,7 +17,7 @@ enum class RunOutcome { completed, sourceMissing, refused };
 // The backup engine of one front end: the single run of the pair the host shows, its error text
 // and the batch flag that keeps the report for the end of a batch.
 class BackupEngine {
-public:
+  public:
     explicit BackupEngine(RunHost& host);
 
     // The single run (what the backup button does): checks the pair, scans the source, creates
@@ -35,7 +35,7 @@ public:
     const RunStats& stats() const { return stats_; }
     const FolderScan& scan() const { return scan_; }
 
-private:
+  private:
     // Refuses, with its message, a pair that would write outside its backup folder or into its
     // own source; on success gives the backup folder's identity when it exists.
     std::optional<RunOutcome> refusePair(const std::string& source, const std::string& backup,

@@ -12,7 +12,7 @@ namespace sorvik::engine {
 // `ErrText`: the error entries of the current run (or batch). Each entry is a label line and a
 // path line, both ended by CR LF; entries stand in the order the failures happened.
 class ErrorText {
-public:
+  public:
     ErrorText(RunHost& host, RunStats& stats) : host_(host), stats_(stats) {}
 
     void add(std::string_view label, std::string_view path);
@@ -24,7 +24,7 @@ public:
     // The text split at every CR LF; the final CR LF gives a last, empty piece.
     std::vector<std::string> pieces() const;
 
-private:
+  private:
     RunHost& host_;
     RunStats& stats_;
     std::string text_;

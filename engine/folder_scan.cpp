@@ -52,9 +52,9 @@ void FolderScan::fldSch1() {
 void FolderScan::collectSubfolders(const std::string& folder, platform::Folder::Links links,
                                    std::vector<std::string>& nextLevel) {
     auto opened = platform::Folder::open(folder, links);
-    auto subfolders = opened ? opened->subfolders()
-                             : platform::Result<std::vector<platform::Folder::Subfolder>>(
-                                   opened.error());
+    auto subfolders =
+        opened ? opened->subfolders()
+               : platform::Result<std::vector<platform::Folder::Subfolder>>(opened.error());
     if (!subfolders) {
         unlisted_.push_back(folder);
         return;

@@ -12,7 +12,7 @@ namespace sorvik::engine {
 
 // The folder tree scan: every folder under a source folder, each after its parent.
 class FolderScan {
-public:
+  public:
     explicit FolderScan(RunHost& host) : host_(host) {}
 
     // True when `Path` can be scanned: an absolute path naming a folder (or a link to one).
@@ -30,7 +30,7 @@ public:
     // Folders of the last scan whose subfolders could not be listed, in the order met.
     const std::vector<std::string>& unlistedFolders() const { return unlisted_; }
 
-private:
+  private:
     // `fldSch1`: one level step. Lists every folder of fldList1_, collecting the next level in
     // fldList3_ (and in fldList2_), then makes that level the current one.
     void fldSch1();

@@ -37,9 +37,9 @@ void FolderSync::FileBackUP(std::string& FPA, std::string& FPb, MFldrResult back
     }
 
     const RunOptions options = host_.options();
-    const auto granularity = options.timeRule ? std::max(source->timeGranularity(),
-                                                         backup->timeGranularity())
-                                              : std::chrono::nanoseconds(1);
+    const auto granularity = options.timeRule
+                                 ? std::max(source->timeGranularity(), backup->timeGranularity())
+                                 : std::chrono::nanoseconds(1);
     const FolderPair pair{*source, *backup, FPA, FPb, options, granularity};
     for (const std::string& name : *files) {
         const FileDecision decision = FileCheck(pair, name);

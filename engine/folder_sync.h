@@ -27,7 +27,7 @@ enum class FileDecision { leave, copy, replace };
 // Brings one backup folder up to date with one source folder, file by file, and holds the
 // guarded file operations that turn every failure into an error entry.
 class FolderSync {
-public:
+  public:
     FolderSync(RunHost& host, ErrorText& errText, RunStats& stats)
         : host_(host), errText_(errText), stats_(stats) {}
 
@@ -43,7 +43,7 @@ public:
     // `FKILL`: deletes one file of an open folder; on failure records "削除エラー" + `FP`.
     void FKILL(const platform::Folder& folder, const std::string& name, std::string_view FP);
 
-private:
+  private:
     struct FolderPair {
         const platform::Folder& source;
         const platform::Folder& backup;

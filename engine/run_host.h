@@ -29,7 +29,7 @@ std::string boxText(const UserMessage& message);
 // Everything a run reads from and reports to its front end (the window, the command line, the
 // tests). The engine reads the folders and options at the moment it needs them.
 class RunHost {
-public:
+  public:
     virtual ~RunHost() = default;
 
     virtual std::string sourceFolder() const = 0;  // read once, when a run starts

@@ -8,7 +8,7 @@ namespace sorvik::platform {
 namespace {
 
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
@@ -46,7 +46,7 @@ public:
         return output;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -63,7 +63,9 @@ Result<std::string> convert(const char* to, const char* from, std::string_view i
 
 }  // namespace
 
-Result<std::string> toCodePage932(std::string_view utf8) { return convert("CP932", "UTF-8", utf8); }
+Result<std::string> toCodePage932(std::string_view utf8) {
+    return convert("CP932", "UTF-8", utf8);
+}
 
 Result<std::string> fromCodePage932(std::string_view bytes) {
     return convert("UTF-8", "CP932", bytes);

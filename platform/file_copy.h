@@ -26,7 +26,7 @@ struct CopyResult {
 // temporary is removed and an existing target is still there, byte for byte. The source is opened
 // without blocking and must be a regular file, so a FIFO can never hang a run.
 CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folder& to,
-                     std::string_view targetName);
+                    std::string_view targetName);
 
 // Puts an empty file under `targetName` in `to` the same way: written as a temporary, then
 // renamed over whatever stood there.

@@ -16,7 +16,9 @@ namespace {
 
 constexpr std::size_t kBufferSize = 128 * 1024;
 
-CopyResult failure(CopyStep step, int error) { return {step, lastSystemError(error), 0}; }
+CopyResult failure(CopyStep step, int error) {
+    return {step, lastSystemError(error), 0};
+}
 
 // Plain read/write, for file systems where the kernel cannot copy between the two files.
 CopyResult copyByBuffer(int in, int out) {
@@ -91,7 +93,7 @@ Result<UniqueFd> openRegularSource(int folderFd, const std::string& name, struct
 }  // namespace
 
 CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folder& to,
-                     std::string_view targetName) {
+                    std::string_view targetName) {
     struct stat st {};
     Result<UniqueFd> in = openRegularSource(from.nativeHandle(), std::string(sourceName), st);
     if (!in) {

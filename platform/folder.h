@@ -14,7 +14,7 @@ namespace sorvik::platform {
 // An open folder. Everything a run does inside one folder goes through it by name, so each folder
 // is resolved once and a link swapped in while the run works cannot redirect it.
 class Folder {
-public:
+  public:
 #ifdef _WIN32
     using NativeHandle = void*;
 #else
@@ -61,9 +61,11 @@ public:
     // ten milliseconds on exFAT, one nanosecond where it keeps them all.
     std::chrono::nanoseconds timeGranularity() const;
 
-    NativeHandle nativeHandle() const noexcept { return handle_; }
+    NativeHandle nativeHandle() const noexcept {
+        return handle_;
+    }
 
-private:
+  private:
     explicit Folder(NativeHandle handle) noexcept : handle_(handle) {}
 
 #ifdef _WIN32

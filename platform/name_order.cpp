@@ -28,9 +28,8 @@ bool lessIgnoringCase(std::string_view a, std::string_view b) noexcept {
 }
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) noexcept {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return fold(x) == fold(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return fold(x) == fold(y); });
 }
 
 }  // namespace sorvik::platform

@@ -27,7 +27,9 @@ EntryKind kindOfMode(mode_t mode) {
     return EntryKind::other;
 }
 
-bool meansMissing(int error) { return error == ENOENT || error == ENOTDIR; }
+bool meansMissing(int error) {
+    return error == ENOENT || error == ENOTDIR;
+}
 
 Result<EntryKind> lookUpWith(const std::string& path, bool follow) {
     if (path.empty()) {
@@ -50,16 +52,21 @@ Result<EntryKind> lookUpWith(const std::string& path, bool follow) {
 
 }  // namespace
 
-Result<EntryKind> lookUp(const std::string& path) { return lookUpWith(path, true); }
+Result<EntryKind> lookUp(const std::string& path) {
+    return lookUpWith(path, true);
+}
 
-Result<EntryKind> lookUpNoFollow(const std::string& path) { return lookUpWith(path, false); }
+Result<EntryKind> lookUpNoFollow(const std::string& path) {
+    return lookUpWith(path, false);
+}
 
 Result<FileIdentity> identityOf(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         return lastSystemError(errno);
     }
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
 }
 
 Result<bool> isSameOrInside(const std::string& path, const std::string& folder) {

@@ -10,7 +10,7 @@ namespace sorvik::platform {
 // std::error_code instead (empty on success), so every failure names its cause.
 template <class T>
 class Result {
-public:
+  public:
     Result(T value) : value_(std::move(value)) {}
     Result(std::error_code error) : error_(error) {}
 
@@ -26,7 +26,7 @@ public:
     T& operator*() & { return *value_; }
     const T& operator*() const& { return *value_; }
 
-private:
+  private:
     std::optional<T> value_;
     std::error_code error_;
 };

@@ -17,7 +17,7 @@ inline constexpr int kTemporaryAttempts = 100;
 
 // A temporary file created exclusively in the target folder; removed again unless committed.
 class TemporaryFile {
-public:
+  public:
     TemporaryFile(int folderFd, mode_t mode) : folderFd_(folderFd) {
         for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
             name_ = newTemporaryName();
@@ -61,7 +61,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     int folderFd_;
     UniqueFd fd_;
     std::string name_;

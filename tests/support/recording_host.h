@@ -10,7 +10,7 @@ namespace sorvik::test {
 // A front end for tests: the pair and options are plain fields, and every caption and message is
 // recorded in order.
 class RecordingHost : public engine::RunHost {
-public:
+  public:
     std::string source;
     std::string backup;
     engine::RunOptions runOptions;

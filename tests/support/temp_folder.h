@@ -8,7 +8,7 @@ namespace sorvik::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempFolder {
-public:
+  public:
     TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -18,7 +18,7 @@ public:
     // The path of `relative` inside the folder, as a string.
     std::string operator/(std::string_view relative) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
