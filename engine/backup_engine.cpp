@@ -1,6 +1,9 @@
 #include "engine/backup_engine.h"
 
 #include <algorithm>
+#include <functional>
+#include <set>
+#include <string_view>
 
 #include "engine/error_report.h"
 #include "engine/messages.h"
@@ -11,6 +14,24 @@
 namespace sorvik::engine {
 
 using platform::EntryKind;
+
+namespace {
+
+// The root keeps its one separator.
+std::string_view withoutTrailingSeparators(std::string_view path) {
+    while (path.size() > 1 && platform::endsWithSeparator(path)) {
+        path.remove_suffix(1);
+    }
+    return path;
+}
+
+// A destination below the backup folder is its parent's destination, one separator and a name.
+std::string_view parentFolder(std::string_view path) {
+    const std::size_t separator = path.rfind(platform::kSeparator);
+    return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator);
+}
+
+}  // namespace
 
 BackupEngine::BackupEngine(RunHost& host)
     : host_(host), errText_(host, stats_), scan_(host), sync_(host, errText_, stats_) {}
@@ -81,14 +102,24 @@ void BackupEngine::backUpScannedFolders() {
     if (folders.empty()) {
         return;
     }
-    const std::size_t sourceLength = folders.front().size();
+    // The entries below the source begin with its text less its trailing separators ("src//"
+    // has the subfolder "src/a"), so only that much is cut off to find their relative paths.
+    const std::size_t sourceLength = withoutTrailingSeparators(folders.front()).size();
+    // Destinations that could not be made. Every folder below one fails in turn with its own
+    // entry, without being looked up: a link that stood in the way must not receive them.
+    std::set<std::string, std::less<>> failed;
     for (std::size_t i = 0; i < folders.size(); ++i) {
         std::string destination = destinationFolder(host_.backupFolder(), folders[i], sourceLength);
         host_.setCaption(destination);
         ++stats_.folders;
-        const MFldrResult made =
-            sync_.MFldr(destination, i == 0 ? FolderRole::backupFolder : FolderRole::below);
+        MFldrResult made = MFldrResult::failed;
+        if (failed.contains(parentFolder(destination))) {
+            errText_.add(text::kFolderError, destination);
+        } else {
+            made = sync_.MFldr(destination, i == 0 ? FolderRole::backupFolder : FolderRole::below);
+        }
         if (made == MFldrResult::failed) {
+            failed.emplace(withoutTrailingSeparators(destination));
             continue;
         }
         std::string sourceFolder = folders[i];

@@ -34,10 +34,11 @@ void FolderScan::fldsch(const std::string& Path, std::optional<platform::FileIde
     while (!fldList3_.empty()) {
         fldSch1();
     }
-    // Collected first and sorted once: the source text is a prefix of every other entry, so it
-    // sorts first, and every folder sorts after its parent.
-    fldList2_.push_back(Path);
+    // Collected first and sorted once: every folder sorts after its parent, whose entry is a
+    // prefix of its own. The source text is put in front rather than sorted in: written with more
+    // than one trailing separator ("src//") it is no prefix of its subfolders ("src/-x").
     std::sort(fldList2_.begin(), fldList2_.end(), platform::lessIgnoringCase);
+    fldList2_.insert(fldList2_.begin(), Path);
 }
 
 void FolderScan::fldSch1() {

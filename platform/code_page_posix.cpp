@@ -64,7 +64,18 @@ Result<std::string> convert(const char* to, const char* from, std::string_view i
 }  // namespace
 
 Result<std::string> toCodePage932(std::string_view utf8) {
-    return convert("CP932", "UTF-8", utf8);
+    Result<std::string> bytes = convert("CP932", "UTF-8", utf8);
+    if (!bytes) {
+        return bytes;
+    }
+    // iconv's CP932 table maps some characters one way without counting them as irreversible:
+    // U+00A5 YEN SIGN becomes 0x5C and reads back as a backslash, U+301C WAVE DASH reads back as
+    // U+FF5E, and a few more. Only text that reads back exactly as it was may be written this way.
+    const Result<std::string> back = convert("UTF-8", "CP932", *bytes);
+    if (!back || *back != utf8) {
+        return std::make_error_code(std::errc::illegal_byte_sequence);
+    }
+    return bytes;
 }
 
 Result<std::string> fromCodePage932(std::string_view bytes) {

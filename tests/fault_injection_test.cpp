@@ -1,0 +1,213 @@
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+
+#include "engine/messages.h"
+#include "tests/support/child_process.h"
+#include "tests/support/engine_run.h"
+#include "tests/support/temp_folder.h"
+
+namespace sorvik::test {
+namespace {
+
+namespace text = engine::text;
+
+void expectReport(const ChildOutcome& child, const std::string& expected) {
+    if (child.end == ChildOutcome::End::skipped) {
+        GTEST_SKIP() << child.report;
+    }
+    ASSERT_EQ(child.end, ChildOutcome::End::finished) << child.report;
+    EXPECT_EQ(child.report, expected);
+}
+
+// A run that runs out of room: big.bin is to replace a small old backup, fresh.bin is new, and
+// small.txt fits. The old backup has to come through byte for byte, and no temporary may stay.
+struct FullDisk {
+    static constexpr std::size_t kRoom = 64 * 1024;
+    TempFolder temp;
+    std::string source = temp / "src";
+
+    FullDisk() {
+        writeFile(source + "/big.bin", std::string(4 * kRoom, 'n'));
+        writeFile(source + "/fresh.bin", std::string(4 * kRoom, 'f'));
+        writeFile(source + "/small.txt", "fits\n");
+    }
+    // Runs in the child, once the room is limited.
+    std::string runInto(const std::string& backup) const {
+        writeFile(backup + "/big.bin", "old backup\n");
+        const RunRecord run = runBackup(source, backup);
+        return run.entries + "backup: " + namesIn(backup) +
+               "\nold: " + readFile(backup + "/big.bin") +
+               "small: " + readFile(backup + "/small.txt");
+    }
+    std::string expected(const std::string& backup) const {
+        return errorEntry(text::kDeleteError, backup + "/big.bin") +
+               errorEntry(text::kCopyError, source + "/big.bin") +
+               errorEntry(text::kCopyError, source + "/fresh.bin") +
+               "backup: big.bin small.txt\nold: old backup\nsmall: fits\n";
+    }
+};
+
+TEST(FaultFullDisk, AFileSizeLimitLeavesTheOldBackupWhole) {
+    const FullDisk scene;
+    const std::string backup = scene.temp / "bk";
+    const auto limited = [&] {
+        // Writes past the limit fail with EFBIG instead of killing the process.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = FullDisk::kRoom;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            throw ChildSkip(std::string("setrlimit: ") + std::strerror(errno));
+        }
+        return scene.runInto(backup);
+    };
+    expectReport(runInChild(limited), scene.expected(backup));
+}
+
+TEST(FaultFullDisk, ASmallFileSystemLeavesTheOldBackupWhole) {
+    const FullDisk scene;
+    const std::string stick = scene.temp / "stick";
+    const std::string backup = stick + "/bk";
+    std::filesystem::create_directory(stick);
+    const auto onSmallTmpfs = [&] {
+        enterPrivateMountNamespace();
+        if (::mount("tmpfs", stick.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            throw ChildSkip(std::string("cannot mount a small tmpfs: ") + std::strerror(errno));
+        }
+        return scene.runInto(backup);
+    };
+    expectReport(runInChild(onSmallTmpfs), scene.expected(backup));
+}
+
+TEST(FaultLeftoverTemporary, AKilledRunsTemporaryGoesLookalikesStay) {
+    TempFolder temp;
+    const std::string source = temp / "src";
+    const std::string backup = temp / "bk";
+    writeFile(source + "/a.txt", "a");
+    writeFile(source + "/sub/b.txt", "b");
+    for (const char* name :
+         {".sorvik-Ab12Cd", ".sorvik-toolong1", ".sorvik-ab", "sub/.sorvik-9zZ9zZ"}) {
+        writeFile(backup + "/" + name, "half-written");
+    }
+    const RunRecord run = runBackup(source, backup);
+    EXPECT_EQ(run.entries, "");
+    EXPECT_EQ(namesIn(backup), ".sorvik-ab .sorvik-toolong1 a.txt sub");
+    EXPECT_EQ(namesIn(backup + "/sub"), "b.txt");
+}
+
+// The time rule on a stick: FAT keeps times to two seconds and exFAT to ten milliseconds, so an
+// unchanged file must not look older than its source on the next run and be copied again.
+void expectTimeRuleSkipsUnchangedFilesOn(const std::string& type, const std::string& mkfs) {
+    if (runCommand("command -v " + mkfs).status != 0) {
+        GTEST_SKIP() << mkfs << " is not installed";
+    }
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "loop-mounting the " << type << " image needs root";
+    }
+    TempFolder temp;
+    const std::string image = temp / "stick.img";
+    const std::string stick = temp / "stick";
+    const std::string source = temp / "src";
+    std::filesystem::create_directory(stick);
+    const CommandResult made =
+        runCommand("truncate -s 16M '" + image + "' && " + mkfs + " '" + image + "' 2>&1");
+    ASSERT_EQ(made.status, 0) << made.output;
+    writeFile(source + "/photo.jpg", "picture");
+    const long long sourceNs = 1'700'000'001'123'456'789LL;  // an odd second and a fraction
+    setModifiedTime(source + "/photo.jpg", sourceNs / 1'000'000'000, sourceNs % 1'000'000'000);
+
+    const auto twoRuns = [&] {
+        enterPrivateMountNamespace();
+        const CommandResult mounted =
+            runCommand("mount -t " + type + " -o loop '" + image + "' '" + stick + "' 2>&1");
+        if (mounted.status != 0) {
+            throw ChildSkip("cannot mount the " + type + " image here: " + mounted.output);
+        }
+        const std::string backup = stick + "/bk";
+        engine::RunOptions options;
+        options.timeRule = true;
+        const RunRecord first = runBackup(source, backup, options);
+        const bool rounded = modifiedTimeNs(backup + "/photo.jpg") != sourceNs;
+        const RunRecord second = runBackup(source, backup, options);
+        const auto& shown = second.captions;
+        const bool shownAgain =
+            std::find(shown.begin(), shown.end(), backup + "/photo.jpg") != shown.end();
+        ::umount2(stick.c_str(), 0);
+        return first.entries + second.entries + "copied " +
+               std::to_string(first.stats.filesCopied) + " then " +
+               std::to_string(second.stats.filesCopied) +
+               (rounded ? ", time rounded" : ", time kept") + (shownAgain ? ", shown again" : "");
+    };
+    expectReport(runInChild(twoRuns, 120), "copied 1 then 0, time rounded");
+}
+
+TEST(FaultTimeRuleOnStick, Vfat) {
+    expectTimeRuleSkipsUnchangedFilesOn("vfat", "mkfs.vfat");
+}
+
+TEST(FaultTimeRuleOnStick, Exfat) {
+    expectTimeRuleSkipsUnchangedFilesOn("exfat", "mkfs.exfat");
+}
+
+TEST(FaultPermissionDenied, UnreadableFileAndFolderAreRecordedAndTheRunGoesOn) {
+    TempFolder temp;
+    const std::string source = temp / "src";
+    const std::string backup = temp / "bk";
+    writeFile(source + "/after.txt", "after\n");
+    writeFile(source + "/locked.txt", "secret\n");
+    writeFile(source + "/ok.txt", "ok\n");
+    writeFile(source + "/sealed/inner.txt", "inner\n");
+    // The user the run becomes must reach the source and create the backup folder.
+    ASSERT_EQ(::chmod(temp.path().c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(source.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod((source + "/locked.txt").c_str(), 0), 0);
+    ASSERT_EQ(::chmod((source + "/sealed").c_str(), 0), 0);
+
+    const auto asNobody = [&] {
+        // Root reads everything: become nobody for good first, and make sure it took.
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            throw ChildSkip(std::string("cannot give up root: ") + std::strerror(errno));
+        }
+        if (const int fd = ::open((source + "/locked.txt").c_str(), O_RDONLY); fd >= 0) {
+            throw ChildSkip("this process still reads a file of mode 000");
+        }
+        const RunRecord run = runBackup(source, backup);
+        return run.entries + "after: " + readFile(backup + "/after.txt") +
+               "ok: " + readFile(backup + "/ok.txt");
+    };
+    expectReport(runInChild(asNobody), errorEntry(text::kReadError, source + "/sealed") +
+                                           errorEntry(text::kCopyError, source + "/locked.txt") +
+                                           "after: after\nok: ok\n");
+}
+
+TEST(FaultFifo, AFifoInTheSourceTreeIsLeftOutAndNeverHangsARun) {
+    TempFolder temp;
+    const std::string source = temp / "src";
+    const std::string backup = temp / "bk";
+    writeFile(source + "/a.txt", "a\n");
+    writeFile(source + "/sub/b.txt", "b\n");
+    ASSERT_EQ(::mkfifo((source + "/pipe").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((source + "/sub/pipe").c_str(), 0644), 0);
+    // A FIFO on the backup side where a file is due is replaced, not opened.
+    std::filesystem::create_directory(backup);
+    ASSERT_EQ(::mkfifo((backup + "/a.txt").c_str(), 0644), 0);
+    const auto run = [&] {
+        const RunRecord record = runBackup(source, backup);
+        return record.entries + namesIn(backup) + " / " + namesIn(backup + "/sub") + "\n" +
+               readFile(backup + "/a.txt");
+    };
+    expectReport(runInChild(run, 30), "a.txt sub / b.txt\na\n");
+}
+
+}  // namespace
+}  // namespace sorvik::test

@@ -1,0 +1,190 @@
+#include "platform/file_copy.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/folder.h"
+#include "tests/support/child_process.h"
+#include "tests/support/engine_run.h"
+#include "tests/support/temp_folder.h"
+
+namespace sorvik::test {
+namespace {
+
+using platform::CopyStep;
+using platform::EntryKind;
+using platform::Folder;
+using Names = std::vector<std::string>;
+
+Folder openFolder(const std::string& path) {
+    auto folder = Folder::open(path);
+    if (!folder) {
+        throw std::system_error(folder.error(), path);
+    }
+    return std::move(folder).value();
+}
+
+mode_t permissionBits(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+struct TwoFolders {
+    TempFolder temp;
+    std::string from = temp / "from";
+    std::string to = temp / "to";
+    TwoFolders() {
+        std::filesystem::create_directory(from);
+        std::filesystem::create_directory(to);
+    }
+    platform::CopyResult copy(const std::string& source, const std::string& target) const {
+        return platform::copyFile(openFolder(from), source, openFolder(to), target);
+    }
+};
+
+TEST(CopyFile, KeepsTheBytesTheNanosecondTimeAndThePermissionBits) {
+    TwoFolders t;
+    std::string bytes;
+    for (int i = 0; i < 300'000; ++i) {
+        bytes += static_cast<char>(i * 7 % 251);  // zeros and high bytes included
+    }
+    writeFile(t.from + "/a.bin", bytes);
+    ASSERT_EQ(::chmod((t.from + "/a.bin").c_str(), 0751), 0);
+    setModifiedTime(t.from + "/a.bin", 1'600'000'000, 123'456'789);
+    const auto result = t.copy("a.bin", "b.bin");
+    ASSERT_FALSE(result.failed()) << result.error.message();
+    EXPECT_EQ(result.bytesCopied, bytes.size());
+    EXPECT_EQ(readFile(t.to + "/b.bin"), bytes);
+    EXPECT_EQ(modifiedTimeNs(t.to + "/b.bin"), 1'600'000'000'123'456'789LL);
+    EXPECT_EQ(permissionBits(t.to + "/b.bin"), 0751u);
+    EXPECT_EQ(namesIn(t.to), "b.bin");
+}
+
+TEST(CopyFile, PutsANewFileUnderTheTargetNameInsteadOfWritingIntoTheOldOne) {
+    TwoFolders t;
+    writeFile(t.from + "/a", "new");
+    writeFile(t.to + "/a", std::string(10'000, 'o'));
+    // A second name of the old backup (a hard link, as snapshot tools make) keeps the old bytes.
+    std::filesystem::create_hard_link(t.to + "/a", t.temp / "snapshot");
+    ASSERT_FALSE(t.copy("a", "a").failed());
+    EXPECT_EQ(readFile(t.to + "/a"), "new");
+    EXPECT_EQ(readFile(t.temp / "snapshot"), std::string(10'000, 'o'));
+    EXPECT_EQ(namesIn(t.to), "a");
+
+    ASSERT_FALSE(platform::createEmptyFile(openFolder(t.to), "a").failed());
+    EXPECT_EQ(readFile(t.to + "/a"), "");
+    EXPECT_EQ(namesIn(t.to), "a");
+}
+
+TEST(CopyFile, AFifoOrAMissingSourceFailsAtOnceAndLeavesTheTargetAlone) {
+    TwoFolders t;
+    ASSERT_EQ(::mkfifo((t.from + "/pipe").c_str(), 0644), 0);
+    writeFile(t.to + "/pipe", "old");
+    // Opening a FIFO for reading would wait for a writer for ever: the child is killed if so.
+    const ChildOutcome child = runInChild(
+        [&] {
+            const auto fifo = t.copy("pipe", "pipe");
+            const auto missing = t.copy("none", "pipe");
+            return std::to_string(static_cast<int>(fifo.step)) + " " +
+                   std::to_string(static_cast<int>(missing.step)) + " " +
+                   std::to_string(missing.error.value());
+        },
+        20);
+    ASSERT_EQ(child.end, ChildOutcome::End::finished) << child.report;
+    const std::string readSource = std::to_string(static_cast<int>(CopyStep::readSource));
+    EXPECT_EQ(child.report, readSource + " " + readSource + " " + std::to_string(ENOENT));
+    EXPECT_EQ(readFile(t.to + "/pipe"), "old");
+    EXPECT_EQ(namesIn(t.to), "pipe");
+}
+
+void makeSocket(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    ::close(fd);
+    ASSERT_EQ(bound, 0) << path;
+}
+
+// One folder holding every kind of entry a listing has to sort out.
+struct CrowdedFolder {
+    TempFolder temp;
+    std::string path = temp / "f";
+    CrowdedFolder() {
+        for (const char* name : {"c", "B", "a", ".dot", ".sorvik-Ab12Cd", ".sorvik-ab",
+                                 ".sorvik-toolong1", ".sorvik-Ab12C!", "x.sorvik-Ab12Cd"}) {
+            writeFile(path + "/" + name, name);
+        }
+        std::filesystem::create_directory(path + "/sub");
+        std::filesystem::create_symlink("a", path + "/link-to-a");
+        std::filesystem::create_symlink("sub", path + "/link-to-sub");
+        std::filesystem::create_symlink("nowhere", path + "/dangling");
+        ::mkfifo((path + "/fifo").c_str(), 0644);
+        makeSocket(path + "/socket");
+    }
+};
+
+TEST(FolderListing, OrdinaryFilesComeInCaseBlindOrderWithEverythingElseLeftOut) {
+    CrowdedFolder f;
+    const auto files = openFolder(f.path).ordinaryFiles();
+    ASSERT_TRUE(files);
+    EXPECT_EQ(*files, (Names{".dot", ".sorvik-ab", ".sorvik-Ab12C!", ".sorvik-toolong1", "a", "B",
+                             "c", "link-to-a", "x.sorvik-Ab12Cd"}));
+}
+
+TEST(FolderListing, SubfoldersLeaveOutLinksAndTemporariesMatchOnlyTheExactPattern) {
+    CrowdedFolder f;
+    const Folder folder = openFolder(f.path);
+    const auto subfolders = folder.subfolders();
+    ASSERT_TRUE(subfolders);
+    ASSERT_EQ(subfolders->size(), 1u);
+    EXPECT_EQ(subfolders->front().name, "sub");
+    struct stat st {};
+    ASSERT_EQ(::stat((f.path + "/sub").c_str(), &st), 0);
+    EXPECT_EQ(subfolders->front().identity.inode, st.st_ino);
+    EXPECT_EQ(*folder.leftoverTemporaries(), Names{".sorvik-Ab12Cd"});
+}
+
+TEST(FolderListing, FileInfoTellsTheKindAndAMissingNameIsNoError) {
+    CrowdedFolder f;
+    const Folder folder = openFolder(f.path);
+    setModifiedTime(f.path + "/a", 1'500'000'000, 999'999'999);
+    const auto info = [&](const std::string& name) {
+        const auto result = folder.fileInfo(name);
+        EXPECT_TRUE(result) << name << ": " << result.error().message();
+        return result ? *result : platform::FileInfo{};
+    };
+    EXPECT_EQ(info("missing").kind, EntryKind::missing);
+    EXPECT_EQ(info("a/below-a-file").kind, EntryKind::missing);
+    EXPECT_EQ(info("sub").kind, EntryKind::folder);
+    EXPECT_EQ(info("dangling").kind, EntryKind::other);
+    EXPECT_EQ(info("fifo").kind, EntryKind::other);
+    EXPECT_EQ(info("link-to-a").kind, EntryKind::ordinaryFile);
+    EXPECT_EQ(info("link-to-a").size, 1u);
+    EXPECT_EQ(info("link-to-a").modifiedNs, 1'500'000'000'999'999'999LL);
+}
+
+TEST(FolderListing, TimeGranularityIsOneNanosecondOnTheTemporaryFolder) {
+    TempFolder temp;
+    struct statfs fs {};
+    ASSERT_EQ(::statfs(temp.path().c_str(), &fs), 0);
+    // ext2/3/4, tmpfs, xfs, btrfs: file systems known to keep nanoseconds.
+    const long keepsNanoseconds[] = {0xEF53, 0x01021994, 0x58465342, 0x9123683E};
+    const auto type = static_cast<long>(fs.f_type);
+    if (std::find(std::begin(keepsNanoseconds), std::end(keepsNanoseconds), type) ==
+        std::end(keepsNanoseconds)) {
+        GTEST_SKIP() << "the temporary folder lies on file system type 0x" << std::hex << type
+                     << ", whose time granularity is not known here";
+    }
+    EXPECT_EQ(openFolder(temp.path()).timeGranularity(), std::chrono::nanoseconds(1));
+}
+
+}  // namespace
+}  // namespace sorvik::test

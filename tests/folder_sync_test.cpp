@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+#include "engine/messages.h"
+#include "tests/support/engine_run.h"
+#include "tests/support/temp_folder.h"
+
+namespace sorvik::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr long long kOld = 1'600'000'000;
+constexpr long long kNew = kOld + 100;
+
+struct Stamped {
+    std::string bytes;
+    long long time;
+};
+
+void put(const std::string& path, const Stamped& file) {
+    writeFile(path, file.bytes);
+    setModifiedTime(path, file.time);
+}
+
+TEST(FolderSync, DecisionTable) {
+    enum Rules { none = 0, ext = 1, size = 2, time = 4 };
+    struct Row {
+        const char* what;
+        int rules;
+        Stamped source;
+        std::optional<Stamped> backup;
+        std::optional<std::string> expected;  // the backup file after the run
+    } rows[] = {
+        {"extension matches: left alone", ext, {"src", kOld}, {}, {}},
+        {"extension matches, backup present", ext, {"longer", kNew}, {{"bk", kOld}}, "bk"},
+        {"extension rule off: same file copied", none, {"src", kOld}, {}, "src"},
+        {"backup absent: copied whatever the rules", size | time, {"src", kOld}, {}, "src"},
+        {"size: backup larger", size, {"ab", kNew}, {{"abc", kOld}}, "abc"},
+        {"size: equal sizes skip", size, {"ab", kNew}, {{"xy", kOld}}, "xy"},
+        {"size: source larger", size, {"abc", kOld}, {{"x", kNew}}, "abc"},
+        {"time: backup newer", time, {"abc", kOld}, {{"x", kNew}}, "x"},
+        {"time: equal times skip", time, {"abc", kOld}, {{"x", kOld}}, "x"},
+        {"time: source newer", time, {"a", kNew}, {{"xyz", kOld}}, "a"},
+        {"neither rule: always replaced", none, {"a", kOld}, {{"newer and larger", kNew}}, "a"},
+        {"both: larger only", size | time, {"abcd", kOld}, {{"x", kNew}}, "x"},
+        {"both: newer only", size | time, {"a", kNew}, {{"xyz", kOld}}, "xyz"},
+        {"both: larger and newer", size | time, {"abcd", kNew}, {{"x", kOld}}, "abcd"},
+    };
+    for (const Row& row : rows) {
+        TempFolder temp;
+        put(temp / "src/report.BAK", row.source);
+        fs::create_directories(temp / "bk");
+        if (row.backup) {
+            put(temp / "bk/report.BAK", *row.backup);
+        }
+        const RunRecord run = runBackup(temp / "src", temp / "bk",
+                                        {(row.rules & ext) != 0,
+                                         (row.rules & size) != 0,
+                                         (row.rules & time) != 0,
+                                         false,
+                                         {"txt", "bak"}});
+        EXPECT_EQ(run.entries, "") << row.what;
+        const std::string file = temp / "bk/report.BAK";
+        EXPECT_EQ(fs::exists(file) ? std::optional(readFile(file)) : std::nullopt, row.expected)
+            << row.what;
+    }
+}
+
+// Files due to be copied are created empty instead; a skipped file keeps its bytes and changes no
+// caption.
+TEST(FolderSync, PlaceholderModeCreatesEmptyFilesAndCopiesNothing) {
+    TempFolder temp;
+    put(temp / "src/changed.txt", {"content", kNew});
+    put(temp / "bk/changed.txt", {"old backup", kOld});
+    put(temp / "src/new.txt", {"content", kOld});
+    put(temp / "src/same.txt", {"content", kOld});
+    put(temp / "bk/same.txt", {"kept", kNew});
+    engine::RunOptions options;
+    options.timeRule = options.placeholder = true;
+    const RunRecord run = runBackup(temp / "src", temp / "bk", options);
+    EXPECT_EQ(readFile(temp / "bk/changed.txt"), "");
+    EXPECT_EQ(readFile(temp / "bk/new.txt"), "");
+    EXPECT_EQ(readFile(temp / "bk/same.txt"), "kept");
+    EXPECT_EQ(run.captions,
+              (std::vector<std::string>{std::string(engine::text::kScanning), temp / "bk",
+                                        temp / "bk/changed.txt", temp / "bk/new.txt"}));
+}
+
+// Dot files are ordinary files on POSIX; what is neither a file nor a folder is never copied, a
+// file link counts as its target, and Sorvik's own temporaries are never taken for user files.
+TEST(FolderSync, BacksUpExactlyTheOrdinaryFiles) {
+    TempFolder temp;
+    writeFile(temp / "src/.dotfile", "dot");
+    writeFile(temp / "target.txt", "target bytes");
+    fs::create_symlink(temp / "target.txt", temp / "src/link.txt");
+    fs::create_symlink(temp / "nowhere", temp / "src/dangling");
+    ASSERT_EQ(::mkfifo((temp / "src/fifo").c_str(), 0600), 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = temp / "src/socket";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);  // the socket file stays behind
+    writeFile(temp / "src/.sorvik-ab12CD", "a temporary of a run into the source");
+    writeFile(temp / "bk/.sorvik-ab12CD", "left by a killed run");
+    writeFile(temp / "bk/.sorvik-ab12", "not the temporary pattern");
+    writeFile(temp / "bk/only-in-backup.txt", "kept");
+    EXPECT_EQ(runBackup(temp / "src", temp / "bk").entries, "");
+    EXPECT_EQ(namesIn(temp / "bk"), ".dotfile .sorvik-ab12 link.txt only-in-backup.txt");
+    EXPECT_EQ(readFile(temp / "bk/.dotfile"), "dot");
+    EXPECT_FALSE(fs::is_symlink(temp / "bk/link.txt"));
+    EXPECT_EQ(readFile(temp / "bk/link.txt"), "target bytes");
+    EXPECT_EQ(readFile(temp / "bk/only-in-backup.txt"), "kept");
+}
+
+}  // namespace
+}  // namespace sorvik::test
