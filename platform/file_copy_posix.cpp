@@ -23,10 +23,11 @@ CopyResult failure(CopyStep step, int error) {
 // Plain read/write, for file systems where the kernel cannot copy between the two files.
 CopyResult copyByBuffer(int in, int out) {
     thread_local std::unique_ptr<char[]> buffer(new char[kBufferSize]);
+    CopyResult result;
     while (true) {
         const ssize_t got = ::read(in, buffer.get(), kBufferSize);
         if (got == 0) {
-            return {};
+            return result;
         }
         if (got < 0) {
             if (errno == EINTR) {
@@ -37,6 +38,7 @@ CopyResult copyByBuffer(int in, int out) {
         if (!writeAll(out, buffer.get(), static_cast<std::size_t>(got))) {
             return failure(CopyStep::writeTarget, errno);
         }
+        result.bytesCopied += static_cast<std::uint64_t>(got);
     }
 }
 
@@ -47,21 +49,26 @@ bool kernelCopyUnsupported(int error) {
 
 // copy_file_range lets the kernel move the data without a trip through user space (and share
 // extents where the file system can); it falls back to read/write where it is not supported.
-CopyResult copyData(int in, int out) {
-    bool anyCopied = false;
+// Files that report no size (empty ones, and generated ones such as those under /proc, which
+// some kernels' copy_file_range reads as empty) go through read/write, which sees their content.
+CopyResult copyData(int in, int out, off_t reportedSize) {
+    if (reportedSize == 0) {
+        return copyByBuffer(in, out);
+    }
+    CopyResult result;
     while (true) {
         const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1u << 30, 0);
-        if (copied == 0) {
-            return {};
-        }
         if (copied > 0) {
-            anyCopied = true;
+            result.bytesCopied += static_cast<std::uint64_t>(copied);
             continue;
+        }
+        if (copied == 0) {
+            return result.bytesCopied == 0 ? copyByBuffer(in, out) : result;
         }
         if (errno == EINTR) {
             continue;
         }
-        if (!anyCopied && kernelCopyUnsupported(errno)) {
+        if (result.bytesCopied == 0 && kernelCopyUnsupported(errno)) {
             return copyByBuffer(in, out);
         }
         // The kernel call cannot tell which side failed; EFBIG and ENOSPC are the target's.
@@ -103,7 +110,8 @@ CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folde
     if (temporary.creationError() != 0) {
         return failure(CopyStep::writeTarget, temporary.creationError());
     }
-    if (CopyResult data = copyData(in->get(), temporary.fd()); data.failed()) {
+    const CopyResult data = copyData(in->get(), temporary.fd(), st.st_size);
+    if (data.failed()) {
         return data;
     }
     if (::fchmod(temporary.fd(), st.st_mode & 07777) != 0) {
@@ -119,7 +127,7 @@ CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folde
     if (const int error = temporary.commitAs(targetName)) {
         return failure(CopyStep::replace, error);
     }
-    return {CopyStep::none, {}, static_cast<std::uint64_t>(st.st_size)};
+    return data;
 }
 
 CopyResult createEmptyFile(const Folder& to, std::string_view targetName) {
