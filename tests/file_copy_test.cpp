@@ -4,10 +4,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/vfs.h>
 #include <unistd.h>
-
-#include <algorithm>
 
 #include "platform/folder.h"
 #include "tests/support/child_process.h"
@@ -169,21 +166,6 @@ TEST(FolderListing, FileInfoTellsTheKindAndAMissingNameIsNoError) {
     EXPECT_EQ(info("link-to-a").kind, EntryKind::ordinaryFile);
     EXPECT_EQ(info("link-to-a").size, 1u);
     EXPECT_EQ(info("link-to-a").modifiedNs, 1'500'000'000'999'999'999LL);
-}
-
-TEST(FolderListing, TimeGranularityIsOneNanosecondOnTheTemporaryFolder) {
-    TempFolder temp;
-    struct statfs fs {};
-    ASSERT_EQ(::statfs(temp.path().c_str(), &fs), 0);
-    // ext2/3/4, tmpfs, xfs, btrfs: file systems known to keep nanoseconds.
-    const long keepsNanoseconds[] = {0xEF53, 0x01021994, 0x58465342, 0x9123683E};
-    const auto type = static_cast<long>(fs.f_type);
-    if (std::find(std::begin(keepsNanoseconds), std::end(keepsNanoseconds), type) ==
-        std::end(keepsNanoseconds)) {
-        GTEST_SKIP() << "the temporary folder lies on file system type 0x" << std::hex << type
-                     << ", whose time granularity is not known here";
-    }
-    EXPECT_EQ(openFolder(temp.path()).timeGranularity(), std::chrono::nanoseconds(1));
 }
 
 }  // namespace

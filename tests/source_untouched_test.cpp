@@ -3,41 +3,15 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <map>
 
 #include "tests/support/engine_run.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tree_snapshot.h"
 
 namespace sorvik::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every path below `root` (except the subtree `skipped`) with its kind, permission bits and, for
-// a file, its size, modification time and bytes; for a link, where it leads.
-std::map<std::string, std::string> snapshot(const fs::path& root, const fs::path& skipped) {
-    std::map<std::string, std::string> entries;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
-         ++it) {
-        if (it->path() == skipped) {
-            it.disable_recursion_pending();
-            continue;
-        }
-        struct stat st {};
-        if (::lstat(it->path().c_str(), &st) != 0) {
-            throw std::system_error(errno, std::system_category(), it->path().string());
-        }
-        std::string& facts = entries[fs::relative(it->path(), root).string()];
-        facts = std::to_string(st.st_mode);
-        if (S_ISREG(st.st_mode)) {
-            facts += " " + std::to_string(st.st_size) + " " +
-                     std::to_string(modifiedTimeNs(it->path())) + " " + readFile(it->path());
-        } else if (S_ISLNK(st.st_mode)) {
-            facts += " -> " + fs::read_symlink(it->path()).string();
-        }
-    }
-    return entries;
-}
 
 struct Rules {
     const char* name;
@@ -76,14 +50,14 @@ TEST_P(SourceUntouched, ByRunsIntoABackupOutsideOrInsideIt) {
     ASSERT_EQ(::mkfifo((source + "/pipe").c_str(), 0644), 0);
 
     const std::string inside = source + "/sub/bk";
-    const auto before = snapshot(source, inside);
+    const auto before = snapshotTree(source, inside);
     for (const std::string& backup : {temp / "bk", inside}) {
         // The second run meets every backup file already there, so the rules decide each one.
         for (int run = 1; run <= 2; ++run) {
             const RunRecord record = runBackup(source, backup, GetParam().options);
             EXPECT_EQ(record.entries, "") << backup << " run " << run;
             EXPECT_TRUE(record.messages.empty()) << backup << " run " << run;
-            EXPECT_EQ(snapshot(source, inside), before) << backup << " run " << run;
+            EXPECT_EQ(snapshotTree(source, inside), before) << backup << " run " << run;
         }
         EXPECT_TRUE(fs::exists(backup + "/sub/deep/c.txt")) << backup;
     }

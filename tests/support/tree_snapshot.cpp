@@ -6,10 +6,17 @@
 
 namespace sorvik::test {
 
-std::map<std::string, std::string> snapshotTree(const std::filesystem::path& root) {
+std::map<std::string, std::string> snapshotTree(const std::filesystem::path& root,
+                                                const std::filesystem::path& skipped) {
     namespace fs = std::filesystem;
     std::map<std::string, std::string> entries;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
+         ++it) {
+        const fs::directory_entry& entry = *it;
+        if (!skipped.empty() && entry.path() == skipped) {
+            it.disable_recursion_pending();
+            continue;
+        }
         struct stat st {};
         ::lstat(entry.path().c_str(), &st);
         std::string& facts = entries[entry.path().lexically_relative(root).string()];
