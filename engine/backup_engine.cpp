@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 #include <set>
-#include <string_view>
 
 #include "engine/error_report.h"
 #include "engine/messages.h"
@@ -14,24 +13,6 @@
 namespace sorvik::engine {
 
 using platform::EntryKind;
-
-namespace {
-
-// The root keeps its one separator.
-std::string_view withoutTrailingSeparators(std::string_view path) {
-    while (path.size() > 1 && platform::endsWithSeparator(path)) {
-        path.remove_suffix(1);
-    }
-    return path;
-}
-
-// A destination below the backup folder is its parent's destination, one separator and a name.
-std::string_view parentFolder(std::string_view path) {
-    const std::size_t separator = path.rfind(platform::kSeparator);
-    return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator);
-}
-
-}  // namespace
 
 BackupEngine::BackupEngine(RunHost& host)
     : host_(host), errText_(host, stats_), scan_(host), sync_(host, errText_, stats_) {}

@@ -10,13 +10,6 @@ namespace {
 
 using platform::kSeparator;
 
-std::string_view withoutTrailingSeparators(std::string_view path) {
-    while (!path.empty() && path.back() == kSeparator) {
-        path.remove_suffix(1);
-    }
-    return path;
-}
-
 std::string_view withoutLeadingSeparators(std::string_view path) {
     while (!path.empty() && path.front() == kSeparator) {
         path.remove_prefix(1);
@@ -38,9 +31,23 @@ std::string& DirP(std::string& FP) {
     return FP;
 }
 
+std::string_view withoutTrailingSeparators(std::string_view path) {
+    while (path.size() > 1 && path.back() == kSeparator) {
+        path.remove_suffix(1);
+    }
+    return path;
+}
+
+std::string_view parentFolder(std::string_view path) {
+    const std::size_t separator = path.rfind(kSeparator);
+    return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator);
+}
+
 std::string childPath(std::string_view folder, std::string_view name) {
     std::string path(withoutTrailingSeparators(folder));
-    path += kSeparator;
+    if (!platform::endsWithSeparator(path)) {
+        path += kSeparator;
+    }
     path += name;
     return path;
 }

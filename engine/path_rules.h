@@ -12,6 +12,12 @@ namespace sorvik::engine {
 // caller's string is changed in place and also returned. An empty path becomes the separator.
 std::string& DirP(std::string& FP);
 
+// The path without its trailing separators; the root keeps its one separator.
+std::string_view withoutTrailingSeparators(std::string_view path);
+
+// The path up to its last separator (empty when it holds none).
+std::string_view parentFolder(std::string_view path);
+
 // The full path of `name` inside `folder`: the folder without its trailing separators, one
 // separator, the name. Below the root the root is followed directly by the name.
 std::string childPath(std::string_view folder, std::string_view name);
