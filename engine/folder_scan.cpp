@@ -54,17 +54,19 @@ void FolderScan::collectSubfolders(const std::string& folder, platform::Folder::
                                    std::vector<std::string>& nextLevel) {
     auto opened = platform::Folder::open(folder, links);
     auto subfolders =
-        opened ? opened->subfolders()
-               : platform::Result<std::vector<platform::Folder::Subfolder>>(opened.error());
+        opened ? opened->subfolders() : platform::Result<std::vector<std::string>>(opened.error());
     if (!subfolders) {
         unlisted_.push_back(folder);
         return;
     }
-    for (const platform::Folder::Subfolder& subfolder : *subfolders) {
-        if (excluded_ && subfolder.identity == *excluded_) {
-            continue;
+    for (const std::string& name : *subfolders) {
+        if (excluded_) {
+            const auto identity = opened->identityOf(name);
+            if (identity && *identity == *excluded_) {
+                continue;
+            }
         }
-        std::string path = childPath(folder, subfolder.name);
+        std::string path = childPath(folder, name);
         nextLevel.push_back(path);
         fldList2_.push_back(std::move(path));
     }

@@ -24,11 +24,6 @@ class Folder {
     // Whether a link given as the folder's own path is followed or refused.
     enum class Links { follow, refuse };
 
-    struct Subfolder {
-        std::string name;
-        FileIdentity identity;
-    };
-
     static Result<Folder> open(const std::string& path, Links links = Links::follow);
 
     Folder(Folder&& other) noexcept;
@@ -42,9 +37,12 @@ class Folder {
     // and Sorvik's own temporary files are left out.
     Result<std::vector<std::string>> ordinaryFiles() const;
 
-    // The direct subfolders, in no particular order. Links to folders are left out, so a walk
-    // built on this never loops.
-    Result<std::vector<Subfolder>> subfolders() const;
+    // The names of the direct subfolders, in no particular order. Links to folders are left out,
+    // so a walk built on this never loops.
+    Result<std::vector<std::string>> subfolders() const;
+
+    // The identity of one entry, not following a link.
+    Result<FileIdentity> identityOf(const std::string& name) const;
 
     // Names of Sorvik temporary files left here by a run that was killed.
     Result<std::vector<std::string>> leftoverTemporaries() const;

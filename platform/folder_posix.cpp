@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -34,36 +35,34 @@ FileIdentity identityOfStat(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-// Reads every entry of the folder once, handing each to `visit`. A fresh descriptor is opened for
-// the listing so the folder's own descriptor keeps no read position.
+// Reads every entry of the folder once, handing each to `visit`. getdents64 on the folder's own
+// descriptor (rewound first) needs no second descriptor and no directory stream per listing; on
+// large trees that is a good part of the cost of a run that finds nothing to copy.
 template <class Visit>
 std::error_code forEachEntry(int folderFd, Visit&& visit) {
-    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listFd < 0) {
+    if (::lseek(folderFd, 0, SEEK_SET) < 0) {
         return lastSystemError(errno);
     }
-    DIR* dir = ::fdopendir(listFd);
-    if (dir == nullptr) {
-        const int error = errno;
-        ::close(listFd);
-        return lastSystemError(error);
-    }
-    std::error_code result;
+    alignas(struct dirent64) static thread_local char buffer[32 * 1024];
     while (true) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (entry == nullptr) {
-            if (errno != 0) {
-                result = lastSystemError(errno);
-            }
-            break;
+        const ssize_t got = ::getdents64(folderFd, buffer, sizeof buffer);
+        if (got == 0) {
+            return {};
         }
-        if (!isDotOrDotDot(entry->d_name)) {
-            visit(*entry);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastSystemError(errno);
+        }
+        for (ssize_t offset = 0; offset < got;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + offset);
+            offset += entry->d_reclen;
+            if (!isDotOrDotDot(entry->d_name)) {
+                visit(*entry);
+            }
         }
     }
-    ::closedir(dir);
-    return result;
 }
 
 }  // namespace
@@ -100,7 +99,7 @@ Folder::~Folder() {
 
 Result<std::vector<std::string>> Folder::ordinaryFiles() const {
     std::vector<std::string> names;
-    const std::error_code error = forEachEntry(handle_, [&](const dirent& entry) {
+    const std::error_code error = forEachEntry(handle_, [&](const struct dirent64& entry) {
         if (isTemporaryName(entry.d_name)) {
             return;
         }
@@ -121,36 +120,37 @@ Result<std::vector<std::string>> Folder::ordinaryFiles() const {
     return names;
 }
 
-Result<std::vector<Folder::Subfolder>> Folder::subfolders() const {
-    std::vector<Subfolder> found;
-    std::error_code statError;
-    const std::error_code error = forEachEntry(handle_, [&](const dirent& entry) {
-        if (entry.d_type != DT_DIR && entry.d_type != DT_UNKNOWN) {
-            return;
+Result<std::vector<std::string>> Folder::subfolders() const {
+    std::vector<std::string> names;
+    const std::error_code error = forEachEntry(handle_, [&](const struct dirent64& entry) {
+        bool isFolder = entry.d_type == DT_DIR;
+        if (entry.d_type == DT_UNKNOWN) {
+            // Not following links: a link to a folder is never descended.
+            struct stat st {};
+            isFolder = ::fstatat(handle_, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                       S_ISDIR(st.st_mode);
         }
-        struct stat st {};
-        if (::fstatat(handle_, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT && !statError) {
-                statError = lastSystemError(errno);
-            }
-            return;  // removed while we looked
-        }
-        if (S_ISDIR(st.st_mode)) {
-            found.push_back({entry.d_name, identityOfStat(st)});
+        if (isFolder) {
+            names.emplace_back(entry.d_name);
         }
     });
     if (error) {
         return error;
     }
-    if (statError) {
-        return statError;
+    return names;
+}
+
+Result<FileIdentity> Folder::identityOf(const std::string& name) const {
+    struct stat st {};
+    if (::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        return lastSystemError(errno);
     }
-    return found;
+    return identityOfStat(st);
 }
 
 Result<std::vector<std::string>> Folder::leftoverTemporaries() const {
     std::vector<std::string> names;
-    const std::error_code error = forEachEntry(handle_, [&](const dirent& entry) {
+    const std::error_code error = forEachEntry(handle_, [&](const struct dirent64& entry) {
         if ((entry.d_type == DT_REG || entry.d_type == DT_UNKNOWN) &&
             isTemporaryName(entry.d_name)) {
             names.emplace_back(entry.d_name);
