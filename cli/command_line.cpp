@@ -3,6 +3,9 @@
 #include <optional>
 #include <string_view>
 
+#include "engine/path_rules.h"
+#include "platform/separator.h"
+
 namespace sorvik::cli {
 namespace {
 
@@ -67,7 +70,18 @@ Command parseRun(const std::vector<std::string>& args) {
     return run;
 }
 
+void resolvePath(std::string& path, const std::string& workingFolder) {
+    if (!path.empty() && !platform::isAbsolutePath(path)) {
+        path = engine::childPath(workingFolder, path);
+    }
+}
+
 }  // namespace
+
+void resolveAgainst(RunCommand& command, const std::string& workingFolder) {
+    resolvePath(command.source, workingFolder);
+    resolvePath(command.backup, workingFolder);
+}
 
 Command parseCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.empty()) {

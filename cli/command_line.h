@@ -28,6 +28,10 @@ using Command = std::variant<RunCommand, HelpCommand, UsageError>;
 
 Command parseCommandLine(const std::vector<std::string>& arguments);
 
+// Folders given relative to the working folder are made absolute against it, as a shell user
+// expects; the engine itself takes only absolute folders.
+void resolveAgainst(RunCommand& command, const std::string& workingFolder);
+
 // The text `--help` prints.
 const char* usageText();
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -49,5 +50,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sorvik-cli: %s\n\n%s", error->reason.c_str(), cli::usageText());
         return kExitUsage;
     }
-    return runPair(std::get<cli::RunCommand>(command));
+    cli::RunCommand run = std::get<cli::RunCommand>(command);
+    std::error_code error;
+    const std::filesystem::path workingFolder = std::filesystem::current_path(error);
+    if (!error) {
+        cli::resolveAgainst(run, workingFolder.string());
+    }
+    return runPair(run);
 }

@@ -40,7 +40,13 @@ void FolderSync::FileBackUP(std::string& FPA, std::string& FPb, MFldrResult back
     const auto granularity = options.timeRule
                                  ? std::max(source->timeGranularity(), backup->timeGranularity())
                                  : std::chrono::nanoseconds(1);
-    const FolderPair pair{*source, *backup, FPA, FPb, options, granularity};
+    const FolderPair pair{*source,
+                          *backup,
+                          FPA,
+                          FPb,
+                          options,
+                          granularity,
+                          backupFolderState == MFldrResult::created};
     for (const std::string& name : *files) {
         const FileDecision decision = FileCheck(pair, name);
         if (decision == FileDecision::leave) {
@@ -56,6 +62,9 @@ FileDecision FolderSync::FileCheck(const FolderPair& pair, const std::string& na
     const RunOptions& options = pair.options;
     if (options.extensionRule && hasExcludedExtension(name, options.excludedExtensions)) {
         return FileDecision::leave;
+    }
+    if (pair.backupIsNew) {
+        return FileDecision::copy;  // a folder this run has just made holds no backup file
     }
     const auto backupInfo = pair.backup.fileInfo(name);
     if (!backupInfo) {

@@ -51,6 +51,7 @@ class FolderSync {
         const std::string& backupPath;  // ends with the separator
         const RunOptions& options;
         std::chrono::nanoseconds timeGranularity;
+        bool backupIsNew;  // created by this run, so it holds no file yet
     };
 
     // `FileCheck`: the decision table for one file, in order: extension rule, absent backup,

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <string>
@@ -49,20 +50,26 @@ bool kernelCopyUnsupported(int error) {
 
 // copy_file_range lets the kernel move the data without a trip through user space (and share
 // extents where the file system can); it falls back to read/write where it is not supported.
+// The copy stops at the size the source had when it was opened, which saves a last call per file;
+// a file that grows meanwhile keeps its newer time and is copied whole by the next run.
 // Files that report no size (empty ones, and generated ones such as those under /proc, which
 // some kernels' copy_file_range reads as empty) go through read/write, which sees their content.
 CopyResult copyData(int in, int out, off_t reportedSize) {
-    if (reportedSize == 0) {
+    constexpr std::uint64_t kLargestRequest = 1u << 30;
+    const auto size = static_cast<std::uint64_t>(reportedSize);
+    if (size == 0) {
         return copyByBuffer(in, out);
     }
     CopyResult result;
-    while (true) {
-        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1u << 30, 0);
+    while (result.bytesCopied < size) {
+        const std::size_t request = std::min(size - result.bytesCopied, kLargestRequest);
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, request, 0);
         if (copied > 0) {
             result.bytesCopied += static_cast<std::uint64_t>(copied);
             continue;
         }
         if (copied == 0) {
+            // The file shrank, or the kernel cannot see its content this way.
             return result.bytesCopied == 0 ? copyByBuffer(in, out) : result;
         }
         if (errno == EINTR) {
@@ -76,6 +83,7 @@ CopyResult copyData(int in, int out, off_t reportedSize) {
         const bool targetSide = error == ENOSPC || error == EFBIG || error == EDQUOT;
         return failure(targetSide ? CopyStep::writeTarget : CopyStep::readSource, error);
     }
+    return result;
 }
 
 Result<UniqueFd> openRegularSource(int folderFd, const std::string& name, struct stat& st) {
@@ -90,10 +98,8 @@ Result<UniqueFd> openRegularSource(int folderFd, const std::string& name, struct
     if (!S_ISREG(st.st_mode)) {
         return std::make_error_code(std::errc::invalid_argument);
     }
-    const int flags = ::fcntl(in.get(), F_GETFL);
-    if (flags >= 0) {
-        ::fcntl(in.get(), F_SETFL, flags & ~O_NONBLOCK);
-    }
+    // O_NONBLOCK stays: it does not change reading a regular file, and clearing it would cost
+    // two more calls for every file.
     return in;
 }
 
