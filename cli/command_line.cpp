@@ -115,7 +115,8 @@ const char* usageText() {
            "  --log FILE     write the error entries to FILE (code page 932, CR LF)\n"
            "  --quiet        no progress line and no summary\n"
            "\n"
-           "batch runs every pair of the current list of the program folder.\n"
+           "batch runs every pair of the current list of the program folder (not in this build "
+           "yet).\n"
            "\n"
            "Exit status: 0 no errors; 1 errors, a refused pair, a missing source or another run\n"
            "holding the lock; 2 wrong usage or unreadable settings.\n";
