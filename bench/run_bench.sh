@@ -57,8 +57,13 @@ log "rsync: $(rsync --version | head -1); cp: $(cp --version | head -1)"
 log "free space before: $(df -h --output=avail "$WORK" | tail -1 | tr -d ' ')"
 
 # --- source trees ---------------------------------------------------------------------------
+# Only the trees the chosen phases read (the unchanged re-run U reads A).
+wanted=""
+for p in $PHASES; do [[ $p == U ]] && wanted+=A || wanted+=$p; done
+TREE_LIST=()
+for t in A B C D; do [[ $wanted == *$t* ]] && TREE_LIST+=("$t"); done
 need=""
-for t in A B C D; do [[ -d $TREES/$t ]] || need+=$t; done
+for t in "${TREE_LIST[@]}"; do [[ -d $TREES/$t ]] || need+=$t; done
 if [[ -n $need ]]; then
     log "generating trees $need"
     python3 "$BENCH_DIR/generate_trees.py" "$TREES" --trees "$need" | tee -a "$LOG"
@@ -68,7 +73,7 @@ fi
 # Page cache cannot be dropped here (no permission), so the sources are kept warm instead:
 # read every file once before timing; each tool then reads from cache alike.
 log "warming the page cache with the source trees"
-for t in A B C D; do find "$TREES/$t" -type f -exec cat {} + >/dev/null; done
+for t in "${TREE_LIST[@]}"; do find "$TREES/$t" -type f -exec cat {} + >/dev/null; done
 
 echo "phase,round,position,tool,seconds,seconds_with_sync,max_rss_kib,exit" >"$RAW"
 
@@ -169,8 +174,8 @@ verify_copies() {
 
 log "phases: $PHASES, rounds: $ROUNDS, tools: ${TOOL_LIST[*]}, sorvik-cli: $SORVIK"
 # Untimed warm-up of the three tools (binaries and libraries into cache) on one top folder of
-# tree D (100 folders, 2,000 empty files).
-warm_src=$TREES/D/$(ls "$TREES/D" | head -1)
+# the first tree in use (of tree D: 100 folders, 2,000 empty files).
+warm_src=$(find "$TREES/${TREE_LIST[-1]}" -mindepth 1 -maxdepth 1 -type d | sort | head -1)
 mkdir -p "$COPIES/warmup"
 "$SORVIK" run "$warm_src" "$COPIES/warmup/sorvik" --quiet
 cp -a "$warm_src" "$COPIES/warmup/cp"

@@ -11,6 +11,13 @@ namespace sorvik::engine {
 using platform::EntryKind;
 using platform::Folder;
 
+namespace {
+
+// Handing a folder's look-ups to the second thread costs about as much as a few look-ups.
+constexpr std::size_t kFilesWorthLookingUpAhead = 4;
+
+}  // namespace
+
 void FolderSync::FileBackUP(std::string& FPA, std::string& FPb, MFldrResult backupFolderState,
                             bool readErrorReported) {
     const std::string sourceFolder = FPA;
@@ -40,15 +47,16 @@ void FolderSync::FileBackUP(std::string& FPA, std::string& FPb, MFldrResult back
     const auto granularity = options.timeRule
                                  ? std::max(source->timeGranularity(), backup->timeGranularity())
                                  : std::chrono::nanoseconds(1);
-    const FolderPair pair{*source,
-                          *backup,
-                          FPA,
-                          FPb,
-                          options,
-                          granularity,
-                          backupFolderState == MFldrResult::created};
-    for (const std::string& name : *files) {
-        const FileDecision decision = FileCheck(pair, name);
+    FolderPair pair{
+        *source, *backup, FPA, FPb, options, granularity, backupFolderState == MFldrResult::created,
+        {},      {}};
+    if (!pair.backupIsNew && (options.sizeRule || options.timeRule) &&
+        files->size() >= kFilesWorthLookingUpAhead) {
+        lookUpBothSides(pair, *files);
+    }
+    for (std::size_t i = 0; i < files->size(); ++i) {
+        const std::string& name = (*files)[i];
+        const FileDecision decision = FileCheck(pair, i, name);
         if (decision == FileDecision::leave) {
             ++stats_.filesSkipped;
             continue;
@@ -58,7 +66,22 @@ void FolderSync::FileBackUP(std::string& FPA, std::string& FPb, MFldrResult back
     }
 }
 
-FileDecision FolderSync::FileCheck(const FolderPair& pair, const std::string& name) {
+void FolderSync::lookUpBothSides(FolderPair& pair, const std::vector<std::string>& names) {
+    pair.sourceInfos.reserve(names.size());
+    pair.backupInfos.reserve(names.size());
+    worker_.start([&] {
+        for (const std::string& name : names) {
+            pair.sourceInfos.push_back(pair.source.fileInfo(name));
+        }
+    });
+    for (const std::string& name : names) {
+        pair.backupInfos.push_back(pair.backup.fileInfo(name));
+    }
+    worker_.wait();
+}
+
+FileDecision FolderSync::FileCheck(const FolderPair& pair, std::size_t index,
+                                   const std::string& name) {
     const RunOptions& options = pair.options;
     if (options.extensionRule && hasExcludedExtension(name, options.excludedExtensions)) {
         return FileDecision::leave;
@@ -66,7 +89,8 @@ FileDecision FolderSync::FileCheck(const FolderPair& pair, const std::string& na
     if (pair.backupIsNew) {
         return FileDecision::copy;  // a folder this run has just made holds no backup file
     }
-    const auto backupInfo = pair.backup.fileInfo(name);
+    const auto backupInfo =
+        pair.backupInfos.empty() ? pair.backup.fileInfo(name) : pair.backupInfos[index];
     if (!backupInfo) {
         errText_.add(text::kReadError, pair.backupPath + name);
         return FileDecision::leave;
@@ -77,7 +101,8 @@ FileDecision FolderSync::FileCheck(const FolderPair& pair, const std::string& na
     if (!options.sizeRule && !options.timeRule) {
         return FileDecision::replace;
     }
-    const auto sourceInfo = pair.source.fileInfo(name);
+    const auto sourceInfo =
+        pair.sourceInfos.empty() ? pair.source.fileInfo(name) : pair.sourceInfos[index];
     if (!sourceInfo || sourceInfo->kind != EntryKind::ordinaryFile) {
         errText_.add(text::kReadError, pair.sourcePath + name);
         return FileDecision::leave;

@@ -3,7 +3,9 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "engine/background_worker.h"
 #include "engine/error_text.h"
 #include "engine/run_host.h"
 #include "engine/run_stats.h"
@@ -52,11 +54,18 @@ class FolderSync {
         const RunOptions& options;
         std::chrono::nanoseconds timeGranularity;
         bool backupIsNew;  // created by this run, so it holds no file yet
+        // Looked up ahead, in the order of the files, when the rules need both sides; empty
+        // otherwise, and each file is then looked up when it is decided.
+        std::vector<platform::Result<platform::FileInfo>> sourceInfos;
+        std::vector<platform::Result<platform::FileInfo>> backupInfos;
     };
+
+    // Looks up every file on both sides at once, the source side on the background worker.
+    void lookUpBothSides(FolderPair& pair, const std::vector<std::string>& names);
 
     // `FileCheck`: the decision table for one file, in order: extension rule, absent backup,
     // size rule, time rule, replace.
-    FileDecision FileCheck(const FolderPair& pair, const std::string& name);
+    FileDecision FileCheck(const FolderPair& pair, std::size_t index, const std::string& name);
 
     // `FCOPY`: copies (or, in placeholder mode, creates empty) one file as decided, recording
     // what failed.
@@ -67,6 +76,7 @@ class FolderSync {
     RunHost& host_;
     ErrorText& errText_;
     RunStats& stats_;
+    BackgroundWorker worker_;
 };
 
 }  // namespace sorvik::engine

@@ -54,23 +54,30 @@ TEST(FolderSync, DecisionTable) {
         {"both: newer only", size | time, {"a", kNew}, {{"xyz", kOld}}, "xyz"},
         {"both: larger and newer", size | time, {"abcd", kNew}, {{"x", kOld}}, "abcd"},
     };
-    for (const Row& row : rows) {
-        TempFolder temp;
-        put(temp / "src/report.BAK", row.source);
-        fs::create_directories(temp / "bk");
-        if (row.backup) {
-            put(temp / "bk/report.BAK", *row.backup);
+    // With other files beside it, a folder's files are looked up ahead, both sides at once.
+    for (const int neighbours : {0, 8}) {
+        for (const Row& row : rows) {
+            TempFolder temp;
+            put(temp / "src/report.BAK", row.source);
+            for (int i = 0; i < neighbours; ++i) {
+                put(temp / ("src/n" + std::to_string(i)), {"n", kOld});
+                put(temp / ("bk/n" + std::to_string(i)), {"n", kOld});
+            }
+            fs::create_directories(temp / "bk");
+            if (row.backup) {
+                put(temp / "bk/report.BAK", *row.backup);
+            }
+            const RunRecord run = runBackup(temp / "src", temp / "bk",
+                                            {(row.rules & ext) != 0,
+                                             (row.rules & size) != 0,
+                                             (row.rules & time) != 0,
+                                             false,
+                                             {"txt", "bak"}});
+            EXPECT_EQ(run.entries, "") << row.what << " beside " << neighbours;
+            const std::string file = temp / "bk/report.BAK";
+            EXPECT_EQ(fs::exists(file) ? std::optional(readFile(file)) : std::nullopt, row.expected)
+                << row.what << " beside " << neighbours;
         }
-        const RunRecord run = runBackup(temp / "src", temp / "bk",
-                                        {(row.rules & ext) != 0,
-                                         (row.rules & size) != 0,
-                                         (row.rules & time) != 0,
-                                         false,
-                                         {"txt", "bak"}});
-        EXPECT_EQ(run.entries, "") << row.what;
-        const std::string file = temp / "bk/report.BAK";
-        EXPECT_EQ(fs::exists(file) ? std::optional(readFile(file)) : std::nullopt, row.expected)
-            << row.what;
     }
 }
 
