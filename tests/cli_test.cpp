@@ -69,13 +69,9 @@ TEST(CommandLine, TroubleExitsOne) {
 }
 
 TEST(CommandLine, WrongUsageExitsTwoAndHelpShowsBothForms) {
+    // Which arguments are wrong is the parser's table below; here, what the program does then.
     for (const auto& arguments :
-         std::vector<std::vector<std::string>>{{},
-                                               {"run", "/a"},
-                                               {"run", "/a", "/b", "/c"},
-                                               {"run", "/a", "/b", "--bogus"},
-                                               {"run", "/a", "/b", "--exclude"},
-                                               {"frobnicate"}}) {
+         std::vector<std::vector<std::string>>{{}, {"run", "/a", "/b", "--bogus"}}) {
         const auto wrong = cli(arguments);
         EXPECT_EQ(wrong.status, 2) << testing::PrintToString(arguments);
         EXPECT_TRUE(contains(wrong.output, "Usage:")) << wrong.output;
@@ -128,6 +124,8 @@ TEST(CommandLine, ParsesRunOptions) {
                                                {"run", "/s"},
                                                {"run", "/s", "/b", "--log="},
                                                {"run", "/s", "/b", "--log"},
+                                               {"run", "/s", "/b", "--exclude"},
+                                               {"run", "/s", "/b", "/c"},
                                                {"run", "/s", "/b", "--excluded=x"},
                                                {"copy", "/s", "/b"}}) {
         EXPECT_TRUE(std::holds_alternative<UsageError>(parseCommandLine(wrong)))

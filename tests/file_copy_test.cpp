@@ -1,9 +1,7 @@
 #include "platform/file_copy.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include "platform/folder.h"
@@ -98,16 +96,6 @@ TEST(CopyFile, AFifoOrAMissingSourceFailsAtOnceAndLeavesTheTargetAlone) {
     EXPECT_EQ(child.report, readSource + " " + readSource + " " + std::to_string(ENOENT));
     EXPECT_EQ(readFile(t.to + "/pipe"), "old");
     EXPECT_EQ(namesIn(t.to), "pipe");
-}
-
-void makeSocket(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    ::close(fd);
-    ASSERT_EQ(bound, 0) << path;
 }
 
 // One folder holding every kind of entry a listing has to sort out.

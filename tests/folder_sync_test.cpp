@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -110,14 +107,7 @@ TEST(FolderSync, BacksUpExactlyTheOrdinaryFiles) {
     fs::create_symlink(temp / "target.txt", temp / "src/link.txt");
     fs::create_symlink(temp / "nowhere", temp / "src/dangling");
     ASSERT_EQ(::mkfifo((temp / "src/fifo").c_str(), 0600), 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = temp / "src/socket";
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);  // the socket file stays behind
+    makeSocket(temp / "src/socket");
     writeFile(temp / "src/.sorvik-ab12CD", "a temporary of a run into the source");
     writeFile(temp / "bk/.sorvik-ab12CD", "left by a killed run");
     writeFile(temp / "bk/.sorvik-ab12", "not the temporary pattern");

@@ -1,7 +1,10 @@
 #include "tests/support/temp_folder.h"
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -51,6 +54,22 @@ std::string readFile(const std::filesystem::path& path) {
         throw std::runtime_error("cannot read " + path.string());
     }
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void makeSocket(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        throw std::runtime_error("socket path too long: " + path);
+    }
+    path.copy(address.sun_path, path.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int error = errno;
+    ::close(fd);
+    if (bound != 0) {
+        throw std::system_error(error, std::system_category(), "bind " + path);
+    }
 }
 
 void setModifiedTime(const std::filesystem::path& path, long long seconds, long nanoseconds) {

@@ -26,6 +26,9 @@ class TempFolder {
 void writeFile(const std::filesystem::path& path, std::string_view contents);
 std::string readFile(const std::filesystem::path& path);
 
+// Leaves a socket file at `path` (bound, then closed).
+void makeSocket(const std::string& path);
+
 // Sets the modification time to `seconds` (plus `nanoseconds`) after 1970.
 void setModifiedTime(const std::filesystem::path& path, long long seconds, long nanoseconds = 0);
 long long modifiedTimeNs(const std::filesystem::path& path);
