@@ -46,8 +46,8 @@ std::error_code replaceFileContents(const std::string& path, std::string_view co
     }
     struct stat existing {};
     if (::fstatat(folder.get(), parts.name.c_str(), &existing, 0) == 0 &&
-        S_ISREG(existing.st_mode)) {
-        ::fchmod(temporary.fd(), existing.st_mode & 07777);
+        S_ISREG(existing.st_mode) && ::fchmod(temporary.fd(), existing.st_mode & 07777) != 0) {
+        return lastSystemError(errno);
     }
     if (::fsync(temporary.fd()) != 0) {
         return lastSystemError(errno);

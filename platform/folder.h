@@ -47,13 +47,11 @@ class Folder {
     // Names of Sorvik temporary files left here by a run that was killed.
     Result<std::vector<std::string>> leftoverTemporaries() const;
 
-    // Kind, size and modification time of one entry, following links. A missing entry is not an
-    // error: its kind is `missing`.
+    // Kind, size and modification time of one entry, following links. A missing entry, or a
+    // link that leads nowhere, is not an error: its kind is `missing`.
     Result<FileInfo> fileInfo(const std::string& name) const;
 
     std::error_code removeFile(const std::string& name) const;
-
-    Result<FileIdentity> identity() const;
 
     // The finest difference in modification time this file system can keep: two seconds on FAT,
     // ten milliseconds on exFAT, one nanosecond where it keeps them all.

@@ -165,18 +165,11 @@ Result<std::vector<std::string>> Folder::leftoverTemporaries() const {
 Result<FileInfo> Folder::fileInfo(const std::string& name) const {
     struct stat st {};
     if (::fstatat(handle_, name.c_str(), &st, 0) != 0) {
-        const int error = errno;
-        if (error == ENOENT) {
-            // Either nothing is there or a link that leads nowhere.
-            if (::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-                return FileInfo{EntryKind::other, 0, 0};
-            }
+        // Nothing there, or a link that leads nowhere: for a backup both mean "no file yet".
+        if (errno == ENOENT || errno == ENOTDIR) {
             return FileInfo{};
         }
-        if (error == ENOTDIR) {
-            return FileInfo{};
-        }
-        return lastSystemError(error);
+        return lastSystemError(errno);
     }
     FileInfo info;
     info.kind = S_ISREG(st.st_mode)   ? EntryKind::ordinaryFile
@@ -192,14 +185,6 @@ std::error_code Folder::removeFile(const std::string& name) const {
         return lastSystemError(errno);
     }
     return {};
-}
-
-Result<FileIdentity> Folder::identity() const {
-    struct stat st {};
-    if (::fstat(handle_, &st) != 0) {
-        return lastSystemError(errno);
-    }
-    return identityOfStat(st);
 }
 
 std::chrono::nanoseconds Folder::timeGranularity() const {

@@ -148,7 +148,7 @@ TEST(FolderListing, FileInfoTellsTheKindAndAMissingNameIsNoError) {
     EXPECT_EQ(info("missing").kind, EntryKind::missing);
     EXPECT_EQ(info("a/below-a-file").kind, EntryKind::missing);
     EXPECT_EQ(info("sub").kind, EntryKind::folder);
-    EXPECT_EQ(info("dangling").kind, EntryKind::other);
+    EXPECT_EQ(info("dangling").kind, EntryKind::missing);
     EXPECT_EQ(info("fifo").kind, EntryKind::other);
     EXPECT_EQ(info("link-to-a").kind, EntryKind::ordinaryFile);
     EXPECT_EQ(info("link-to-a").size, 1u);
