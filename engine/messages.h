@@ -25,6 +25,9 @@ inline constexpr std::string_view kErrorsOccurred =
 inline constexpr std::string_view kPairOverlaps = "バックアップ元とバックアップ先が重なっています";
 inline constexpr std::string_view kBadBackupFolder = "バックアップ先のパスが正しくありません";
 inline constexpr std::string_view kErrorLogUnwritable = "エラーログを書き込めませんでした。";
+inline constexpr std::string_view kFileUnreadable = "ファイルを読み込めませんでした。";
+inline constexpr std::string_view kFileUnwritable = "ファイルを保存できませんでした。";
+inline constexpr std::string_view kAnotherRunInProgress = "他のバックアップが実行中です。";
 
 // How many entry lines the message shows when the error log itself cannot be written.
 inline constexpr std::size_t kEntryLinesInUnwritableLogMessage = 20;
