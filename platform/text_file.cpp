@@ -1,31 +1,14 @@
 #include "platform/text_file.h"
 
-#include <cerrno>
-#include <fstream>
-#include <iterator>
-
 #include "platform/atomic_file.h"
 #include "platform/code_page.h"
+#include "platform/whole_file.h"
 
 namespace sorvik::platform {
 namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
-
-Result<std::string> readWholeFile(const std::string& path) {
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return errno != 0 ? std::error_code(errno, std::system_category())
-                          : std::make_error_code(std::errc::io_error);
-    }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return std::make_error_code(std::errc::io_error);
-    }
-    return bytes;
-}
 
 std::vector<std::string> splitLines(std::string_view text) {
     std::vector<std::string> lines;

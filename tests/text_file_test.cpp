@@ -99,5 +99,18 @@ TEST(TextFileRead, BytesThatAreNotCodePage932AreRefused) {
     EXPECT_EQ(missing.error(), std::errc::no_such_file_or_directory);
 }
 
+// A FIFO put where a text file is expected must not hang the program waiting for a writer.
+TEST(TextFileRead, AFifoOrAFolderIsRefusedAtOnce) {
+    TempFolder temp;
+    const std::string fifo = temp / "list.lst";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto fromFifo = readTextLines(fifo);
+    ASSERT_FALSE(fromFifo);
+    EXPECT_EQ(fromFifo.error(), std::errc::invalid_argument);
+    const auto fromFolder = readTextLines(temp.path().string());
+    ASSERT_FALSE(fromFolder);
+    EXPECT_EQ(fromFolder.error(), std::errc::invalid_argument);
+}
+
 }  // namespace
 }  // namespace sorvik::test

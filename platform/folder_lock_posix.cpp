@@ -1,0 +1,53 @@
+#include "platform/folder_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/unique_fd.h"
+
+namespace sorvik::platform {
+
+Result<FolderLock> FolderLock::tryAcquire(const std::string& folder) {
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) {
+        return lastSystemError(errno);
+    }
+    while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno == EWOULDBLOCK) {
+            return std::make_error_code(std::errc::resource_unavailable_try_again);
+        }
+        return lastSystemError(errno);
+    }
+    return FolderLock(fd.release());
+}
+
+FolderLock::FolderLock(FolderLock&& other) noexcept
+    : handle_(std::exchange(other.handle_, kNone)) {}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+    if (this != &other) {
+        release();
+        handle_ = std::exchange(other.handle_, kNone);
+    }
+    return *this;
+}
+
+FolderLock::~FolderLock() {
+    release();
+}
+
+// Closing the only descriptor of the open file releases the lock.
+void FolderLock::release() noexcept {
+    if (handle_ != kNone) {
+        ::close(static_cast<int>(std::exchange(handle_, kNone)));
+    }
+}
+
+}  // namespace sorvik::platform

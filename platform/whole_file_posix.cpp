@@ -1,0 +1,44 @@
+#include "platform/whole_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/unique_fd.h"
+
+namespace sorvik::platform {
+
+Result<std::string> readWholeFile(const std::string& path) {
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer for ever.
+    UniqueFd in(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!in) {
+        return lastSystemError(errno);
+    }
+    struct stat st {};
+    if (::fstat(in.get(), &st) != 0) {
+        return lastSystemError(errno);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
+        if (got == 0) {
+            return bytes;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastSystemError(errno);
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+}  // namespace sorvik::platform

@@ -1,0 +1,273 @@
+#include "lists/list_file.h"
+
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <ostream>
+
+#include "tests/support/child_process.h"
+#include "tests/support/engine_run.h"
+#include "tests/support/temp_folder.h"
+
+namespace sorvik::lists {
+// Lets a failing comparison show the entries instead of their bytes.
+void PrintTo(const PathPair& pair, std::ostream* out) {
+    *out << '{' << testing::PrintToString(pair.source) << ", "
+         << testing::PrintToString(pair.backup) << '}';
+}
+}  // namespace sorvik::lists
+
+namespace sorvik::test {
+namespace {
+
+using lists::PathPair;
+using lists::readListFile;
+using lists::writeListFile;
+using Pairs = std::vector<PathPair>;
+
+constexpr std::string_view kMark = "\xEF\xBB\xBF";
+
+void expectReport(const ChildOutcome& child, const std::string& expected) {
+    if (child.end == ChildOutcome::End::skipped) {
+        GTEST_SKIP() << child.report;
+    }
+    ASSERT_EQ(child.end, ChildOutcome::End::finished) << child.report;
+    EXPECT_EQ(child.report, expected);
+}
+
+// Root reads and writes everything: become nobody for good before a permission test.
+void becomeNobody() {
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+        throw ChildSkip(std::string("cannot give up root: ") + std::strerror(errno));
+    }
+}
+
+std::string describe(std::error_code error) {
+    if (!error) {
+        return "ok";
+    }
+    return error == std::errc::permission_denied ? "permission denied" : error.message();
+}
+
+TEST(ListFileWrite, TwoLinesPerPairSourceFirstEachEndedByCrLf) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    ASSERT_FALSE(writeListFile(
+        path, {{"C:\\Data\\Photos\\", "E:\\Backup\\Photos\\"}, {"C:\\Work", "E:\\Backup\\Work"}}));
+    EXPECT_EQ(readFile(path),
+              "C:\\Data\\Photos\\\r\nE:\\Backup\\Photos\\\r\nC:\\Work\r\nE:\\Backup\\Work\r\n");
+    EXPECT_EQ(namesIn(temp.path()), "list.lst");
+}
+
+TEST(ListFileWrite, AnEmptyListIsAnEmptyFileThatExists) {
+    TempFolder temp;
+    const std::string fresh = temp / "fresh.lst";
+    const std::string replaced = temp / "replaced.lst";
+    writeFile(replaced, "/a\r\n/b\r\n");
+    ASSERT_FALSE(writeListFile(fresh, {}));
+    ASSERT_FALSE(writeListFile(replaced, {}));
+    EXPECT_EQ(readFile(fresh), "");
+    EXPECT_EQ(readFile(replaced), "");
+    EXPECT_EQ(namesIn(temp.path()), "fresh.lst replaced.lst");
+}
+
+TEST(ListFileWrite, JapaneseNamesAreStoredInCodePage932) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    const Pairs pairs{{"C:\\写真\\", "E:\\表"}};
+    ASSERT_FALSE(writeListFile(path, pairs));
+    // 写真 is 8E CA 90 5E; 表 is 95 5C, whose trail byte looks like a backslash.
+    EXPECT_EQ(readFile(path), "C:\\\x8E\xCA\x90\x5E\\\r\nE:\\\x95\x5C\r\n");
+    EXPECT_EQ(*readListFile(path), pairs);
+}
+
+TEST(ListFileWrite, ANameCodePage932CannotHoldMakesTheWholeFileUtf8WithTheMark) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    for (const std::string odd : {"😀", "한국"}) {
+        const Pairs pairs{{"/home/写真", "/media/" + odd}};
+        ASSERT_FALSE(writeListFile(path, pairs)) << odd;
+        EXPECT_EQ(readFile(path), std::string(kMark) + "/home/写真\r\n/media/" + odd + "\r\n");
+        EXPECT_EQ(*readListFile(path), pairs) << odd;
+    }
+}
+
+TEST(ListFileWrite, KeepsThePermissionBitsOfTheListItReplaces) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    writeFile(path, "/old\r\n/older\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
+    ASSERT_FALSE(writeListFile(path, {{"/new", "/newer"}}));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(readFile(path), "/new\r\n/newer\r\n");
+}
+
+TEST(ListFileWrite, IntoAFolderThatDoesNotExistFailsAndCreatesNothing) {
+    TempFolder temp;
+    const std::error_code error = writeListFile(temp / "none/list.lst", {{"/a", "/b"}});
+    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+    EXPECT_EQ(namesIn(temp.path()), "");
+}
+
+TEST(ListFileWrite, AWriteCutShortByAFileSizeLimitLeavesTheOldListWhole) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    const std::string old = "/old/source\r\n/old/backup\r\n";
+    writeFile(path, old);
+    Pairs many;
+    for (int i = 0; i < 2000; ++i) {
+        many.push_back({"/source/" + std::string(90, 's'), "/backup/" + std::to_string(i)});
+    }
+    const auto limited = [&] {
+        // Writes past the limit fail with EFBIG instead of killing the process.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 16 * 1024;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            throw ChildSkip(std::string("setrlimit: ") + std::strerror(errno));
+        }
+        const std::error_code error = writeListFile(path, many);
+        return std::string(error ? "failed" : "written") + "\n" + readFile(path) +
+               namesIn(temp.path());
+    };
+    expectReport(runInChild(limited), "failed\n" + old + "list.lst");
+}
+
+TEST(ListFileWrite, PermissionDeniedLeavesTheOldListWhole) {
+    TempFolder temp;
+    const std::string folder = temp / "lists";
+    const std::string path = folder + "/list.lst";
+    const std::string old = "/old/source\r\n/old/backup\r\n";
+    writeFile(path, old);
+    ASSERT_EQ(::chmod(temp.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    const auto asNobody = [&] {
+        becomeNobody();
+        if (::access(folder.c_str(), W_OK) == 0) {
+            throw ChildSkip("this process still writes into a folder of mode 555");
+        }
+        const std::error_code error = writeListFile(path, {{"/new", "/newer"}});
+        return describe(error) + "\n" + readFile(path) + namesIn(folder);
+    };
+    expectReport(runInChild(asNobody), "permission denied\n" + old + "list.lst");
+}
+
+TEST(ListFileRoundTrip, EveryEntryComesBackAsItWasInItsPlace) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    const Pairs cases[] = {
+        {},
+        {{"C:\\Data\\Photos\\", "E:\\Backup\\Photos\\"}, {"C:\\Work", "E:\\Backup\\Work"}},
+        {{"/same", "/copy"}, {"/same", "/copy"}, {"/other", "/copy"}},
+        {{"", "/only/backup"}, {"/only/source", ""}, {"", ""}, {"/a", "/b"}},
+        {{"", ""}},
+        {{"/with/separator/", "/without/separator"}, {"C:\\", "D:"}, {"/", "//"}},
+        {{"  spaces kept  ", "\ttab"}, {"C:\\Users\\ユーザー\\文書", "E:\\バックアップ\\文書\\"}},
+        {{"/ｶﾀｶﾅ/表", "/😀/한국"}, {"/写真", "/x"}},
+    };
+    for (const Pairs& pairs : cases) {
+        ASSERT_FALSE(writeListFile(path, pairs));
+        const auto read = readListFile(path);
+        ASSERT_TRUE(read) << read.error().message();
+        EXPECT_EQ(*read, pairs) << testing::PrintToString(pairs);
+    }
+}
+
+TEST(ListFileRead, AnOddLastLineIsDroppedWhenBlankAndOtherwiseGetsAnEmptyBackup) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    const struct {
+        std::string bytes;
+        Pairs pairs;
+    } cases[] = {
+        {"a\r\nb\r\n\r\n", {{"a", "b"}}},
+        {"a\r\nb\r\nc\r\n", {{"a", "b"}, {"c", ""}}},
+        {"a\r\n", {{"a", ""}}},
+        {"a", {{"a", ""}}},
+        {"a\r\nb", {{"a", "b"}}},
+        {"a\nb\n", {{"a", "b"}}},
+        {"a\rb\r", {{"a", "b"}}},
+        {"a\r\n\r\n", {{"a", ""}}},
+        {"\r\n", {}},
+        {"\r\n\r\nc\r\n", {{"", ""}, {"c", ""}}},
+        {"\x8E\xCA\x90\x5E\r\n", {{"写真", ""}}},
+        {std::string(kMark) + "😀\r\n", {{"😀", ""}}},
+    };
+    for (const auto& c : cases) {
+        writeFile(path, c.bytes);
+        const auto read = readListFile(path);
+        ASSERT_TRUE(read) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(*read, c.pairs) << testing::PrintToString(c.bytes);
+    }
+}
+
+TEST(ListFileRead, WithoutAnOrdinaryFileAtThePathTheListIsEmptyAndNothingIsCreated) {
+    TempFolder temp;
+    writeFile(temp / "empty.lst", "");
+    writeFile(temp / "real.lst", "/a\r\n/b\r\n");
+    std::filesystem::create_directory(temp / "folder.lst");
+    std::filesystem::create_symlink("nowhere", temp / "dangling.lst");
+    std::filesystem::create_symlink("real.lst", temp / "link.lst");
+    ASSERT_EQ(::mkfifo((temp / "fifo.lst").c_str(), 0644), 0);
+    makeSocket(temp / "socket.lst");
+    const std::string before = namesIn(temp.path());
+    // In a child, so a FIFO opened by mistake fails the test instead of hanging it.
+    const auto read = [&] {
+        std::string report;
+        for (const char* name : {"missing.lst", "empty.lst", "folder.lst", "dangling.lst",
+                                 "fifo.lst", "socket.lst", "link.lst"}) {
+            const auto pairs = readListFile(temp / name);
+            report += std::string(name) + ": " +
+                      (pairs ? std::to_string(pairs->size()) : pairs.error().message()) + "\n";
+        }
+        return report + namesIn(temp.path());
+    };
+    expectReport(runInChild(read, 30),
+                 "missing.lst: 0\nempty.lst: 0\nfolder.lst: 0\ndangling.lst: 0\nfifo.lst: 0\n"
+                 "socket.lst: 0\nlink.lst: 1\n" +
+                     before);
+    EXPECT_EQ(*readListFile(temp / "link.lst"), (Pairs{{"/a", "/b"}}));
+}
+
+TEST(ListFileRead, BytesThatAreNotCodePage932AreAnErrorAndTheFileIsLeftAlone) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    for (const std::string bytes : {"/a\r\n/b\x81\x20\r\n", "\xA0\r\n/b\r\n", "/a\r\n\x81"}) {
+        writeFile(path, bytes);
+        const auto read = readListFile(path);
+        ASSERT_FALSE(read) << testing::PrintToString(bytes);
+        EXPECT_EQ(read.error(), std::errc::illegal_byte_sequence);
+        EXPECT_EQ(readFile(path), bytes);
+    }
+    EXPECT_EQ(namesIn(temp.path()), "list.lst");
+}
+
+TEST(ListFileRead, AFileThatCannotBeReadIsAnError) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    writeFile(path, "/a\r\n/b\r\n");
+    ASSERT_EQ(::chmod(temp.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    const auto asNobody = [&] {
+        becomeNobody();
+        if (::access(path.c_str(), R_OK) == 0) {
+            throw ChildSkip("this process still reads a file of mode 000");
+        }
+        const auto read = readListFile(path);
+        return read ? "read " + std::to_string(read->size()) + " pairs" : describe(read.error());
+    };
+    expectReport(runInChild(asNobody), "permission denied");
+}
+
+}  // namespace
+}  // namespace sorvik::test
