@@ -5,6 +5,9 @@ set -euo pipefail
 packages=(
     g++ make cmake pkg-config
     libgtest-dev          # the test suite
+    qt6-base-dev          # the window (Qt 6 Widgets and QtTest)
+    qt6-qpa-plugins       # its X11, Wayland and offscreen platforms
+    fonts-ipafont-gothic  # Japanese text in the window
     dosfstools exfatprogs # FAT and exFAT images for the time-granularity tests
     util-linux            # mount, unshare, setpriv for the fault tests
 )

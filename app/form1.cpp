@@ -1,0 +1,381 @@
+#include "app/form1.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/application_icon.h"
+#include "app/input_blocker.h"
+#include "app/twips.h"
+#include "engine/batch_run.h"
+#include "engine/messages.h"
+#include "lists/list_file.h"
+#include "lists/list_folder.h"
+#include "platform/separator.h"
+
+namespace sorvik::app {
+
+namespace {
+
+QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string stdText(const QString& text) {
+    return text.toStdString();
+}
+
+std::string inFolder(const std::string& folder, std::string_view name) {
+    return folder + platform::kSeparator + std::string(name);
+}
+
+int selectedRow(const QListWidget& list) {
+    const QList<QListWidgetItem*> selected = list.selectedItems();
+    return selected.isEmpty() ? -1 : list.row(selected.first());
+}
+
+QString textAt(const QListWidget& list, int row) {
+    const QListWidgetItem* item = list.item(row);
+    return item ? item->text() : QString();
+}
+
+// A menu caption shows "&" as a mnemonic mark unless it is doubled.
+QString menuCaption(const QString& text) {
+    QString caption = text;
+    return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+}  // namespace
+
+// Everything that holds while a run is on: the program folder's lock, the window taking no input,
+// and a close request kept for when the handler that started the run has wholly finished.
+class Form1::RunScope {
+  public:
+    explicit RunScope(Form1& form) : form_(form), blocker_(form) {
+        form_.runInProgress_ = true;
+        form_.setCursor(Qt::BusyCursor);
+        form_.captionShownAt_ = {};
+    }
+    ~RunScope() {
+        form_.showLatestCaption();
+        form_.unsetCursor();
+        form_.runLock_.reset();
+        form_.runInProgress_ = false;
+        if (form_.closeRequested_) {
+            form_.closeRequested_ = false;
+            QTimer::singleShot(0, &form_, &QWidget::close);
+        }
+    }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+  private:
+    Form1& form_;
+    InputBlocker blocker_;
+};
+
+Form1::Form1(std::string programFolder, QWidget* parent)
+    : QMainWindow(parent), programFolder_(std::move(programFolder)), engine_(*this) {
+    IniPath = inFolder(programFolder_, "sorvik01.ini");
+    ExtIniPath = inFolder(programFolder_, "sorvik02.ini");
+    ErrLogPath = inFolder(programFolder_, "ErrorLog.txt");
+    AutoGoPath = inFolder(programFolder_, "Auto.go");
+
+    setObjectName(QStringLiteral("Form1"));
+    // The window keeps one size, so it offers no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(qText(engine::text::kApplicationTitle));
+    setWindowIcon(applicationIcon());
+    createControls();
+    createMenus();
+    connectHandlers();
+    Form_Resize();
+}
+
+Form1::~Form1() = default;
+
+void Form1::connectHandlers() {
+    connect(Command1_, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2_, &QPushButton::clicked, this, &Form1::Command2_Click);
+    for (int i = 0; i < 2; ++i) {
+        // A click on the row that is already selected changes no selection but still restores
+        // the pair into the folder boxes.
+        connect(FilPL_[i], &QListWidget::itemSelectionChanged, this, [this, i] { FilPL_Click(i); });
+        connect(FilPL_[i], &QListWidget::itemClicked, this, [this, i] { FilPL_Click(i); });
+        Frame_[i]->installEventFilter(this);
+    }
+    connect(mn0Settings_, &QAction::triggered, this, [this] { mn0_Click(2); });
+    connect(mn2_[0], &QAction::triggered, this, [this](bool checkedNow) {
+        // The menu flips a checkable item by itself; undo that so the handler alone decides, as
+        // when it is called directly.
+        mn2_[0]->setChecked(!checkedNow);
+        mn2_Click(0);
+    });
+}
+
+// ---- Runs -------------------------------------------------------------------------------------
+
+void Form1::Command1_Click() {
+    if (runInProgress_) {
+        return;  // a second click or a timer tick while a run is on
+    }
+    if (!takeRunLock()) {
+        return;
+    }
+    RunScope run(*this);
+    engine_.singleRun();
+}
+
+void Form1::Command2_Click() {
+    if (runInProgress_) {
+        return;
+    }
+    if (!takeRunLock()) {
+        return;
+    }
+    RunScope run(*this);
+    engine::runBatch(engine_, static_cast<std::size_t>(FilPL_[0]->count()),
+                     [this](std::size_t row) { selectPair(static_cast<int>(row)); });
+}
+
+bool Form1::takeRunLock() {
+    auto lock = platform::FolderLock::tryAcquire(programFolder_);
+    if (lock) {
+        runLock_.emplace(std::move(*lock));
+        return true;
+    }
+    if (lock.error() == std::errc::resource_unavailable_try_again) {
+        showText(qText(engine::text::kAnotherRunInProgress));
+        return false;
+    }
+    // A folder that cannot be locked at all cannot be locked by another run either.
+    return true;
+}
+
+std::string Form1::sourceFolder() const {
+    return stdText(FilP_[0]->text());
+}
+
+std::string Form1::backupFolder() const {
+    return stdText(FilP_[1]->text());
+}
+
+engine::RunOptions Form1::options() const {
+    engine::RunOptions options;
+    options.extensionRule = Check_[1]->isChecked();
+    options.sizeRule = Check_[2]->isChecked();
+    options.timeRule = Check_[3]->isChecked();
+    options.placeholder = mn2_[0]->isChecked();
+    options.excludedExtensions.reserve(static_cast<std::size_t>(List1_->count()));
+    for (int i = 0; i < List1_->count(); ++i) {
+        options.excludedExtensions.push_back(stdText(List1_->item(i)->text()));
+    }
+    return options;
+}
+
+std::string Form1::errorLogPath() const {
+    return ErrLogPath;
+}
+
+void Form1::setCaption(std::string_view caption) {
+    latestCaption_.assign(caption);
+    if (std::chrono::steady_clock::now() - captionShownAt_ >= captionInterval_) {
+        showLatestCaption();
+    }
+}
+
+void Form1::showLatestCaption() {
+    if (!runInProgress_) {
+        return;
+    }
+    if (!latestCaption_.empty()) {
+        setWindowTitle(qText(latestCaption_));
+    }
+    // The run holds the event loop: let the window repaint. Input is dropped meanwhile.
+    QCoreApplication::processEvents();
+    captionShownAt_ = std::chrono::steady_clock::now();
+}
+
+void Form1::showMessage(const engine::UserMessage& message) {
+    if (!latestCaption_.empty()) {
+        setWindowTitle(qText(latestCaption_));
+    }
+    showText(qText(engine::boxText(message)));
+}
+
+void Form1::showText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(QMessageBox::NoIcon, qText(engine::text::kApplicationTitle), shown,
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (runInProgress_) {
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+// ---- The list and the pair --------------------------------------------------------------------
+
+void Form1::FP1_Load() {
+    FilPL_[0]->clear();
+    FilPL_[1]->clear();
+    auto pairs = lists::readListFile(ListPath);
+    if (!pairs) {
+        // The file stays as it was: with no list current, nothing can save over it.
+        const std::string unreadable = std::exchange(ListPath, std::string());
+        showText(qText(engine::text::kFileUnreadable) + QStringLiteral("\r\n") + qText(unreadable));
+        return;
+    }
+    for (const lists::PathPair& pair : *pairs) {
+        FilPL_[0]->addItem(qText(pair.source));
+        FilPL_[1]->addItem(qText(pair.backup));
+    }
+}
+
+std::error_code Form1::FP1_Save() {
+    if (ListPath.empty()) {
+        return {};
+    }
+    std::vector<lists::PathPair> pairs;
+    pairs.reserve(static_cast<std::size_t>(FilPL_[0]->count()));
+    for (int i = 0; i < FilPL_[0]->count(); ++i) {
+        pairs.push_back({stdText(textAt(*FilPL_[0], i)), stdText(textAt(*FilPL_[1], i))});
+    }
+    const std::error_code error = lists::writeListFile(ListPath, pairs);
+    if (error) {
+        showText(qText(engine::text::kFileUnwritable) + QStringLiteral("\r\n") + qText(ListPath));
+    }
+    return error;
+}
+
+void Form1::FilPL_Click(int index) {
+    if (Loading) {
+        return;
+    }
+    const int row = selectedRow(*FilPL_[index]);
+    if (row < 0) {
+        return;  // a click that left no row selected
+    }
+    Loading = true;
+    QListWidget* other = FilPL_[1 - index];
+    if (row < other->count()) {
+        other->setCurrentRow(row);
+    }
+    FilP_[0]->setText(textAt(*FilPL_[0], row));
+    FilP_[1]->setText(textAt(*FilPL_[1], row));
+    Loading = false;
+}
+
+void Form1::selectPair(int row) {
+    FilPL_[0]->setCurrentRow(row);
+    // Selecting the row that is already selected changes nothing and raises nothing; the pair
+    // still has to reach the folder boxes.
+    FilPL_Click(0);
+}
+
+// ---- Window shape, panels and menus -----------------------------------------------------------
+
+QSize Form1::normalSize() const {
+    const QWidget* client = centralWidget();
+    return {client->width(), client->height() + menuBar()->sizeHint().height()};
+}
+
+QSize Form1::stripSize() const {
+    const QScreen* display = screen();
+    const int screenWidth = display ? display->geometry().width() : width();
+    const int frameWidth = frameGeometry().width() - geometry().width();
+    // Height 0: the window system keeps its own minimum, so only the caption shows.
+    return {screenWidth - frameWidth, 0};
+}
+
+void Form1::Form_Resize() {
+    const QSize wanted = AutoWait == kNoAutomaticRun ? normalSize() : stripSize();
+    if (minimumSize() != wanted || maximumSize() != wanted) {
+        setFixedSize(wanted);
+    }
+    if (size() != wanted) {
+        resize(wanted);
+    }
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (int i = 0; i < 2; ++i) {
+            if (watched == Frame_[i]) {
+                const auto* press = static_cast<QMouseEvent*>(event);
+                Frame_MouseDown(i, press->button(), press->globalPosition().toPoint());
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::Frame_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPosition) {
+    if (index != 0 || button != Qt::RightButton) {
+        return;
+    }
+    refreshFile2();
+    for (std::size_t i = 1; i < mn4_.size(); ++i) {
+        mn4_[i]->setVisible(false);
+    }
+    const int offered = std::min(File2_->count(), kListMenuItems);
+    for (int i = 0; i < offered; ++i) {
+        const QString name = textAt(*File2_, i);
+        QAction* item = mn4_[static_cast<std::size_t>(i)];
+        item->setText(menuCaption(name));
+        item->setData(name);
+        item->setVisible(true);
+    }
+    mn0Menus_[4]->popup(globalPosition);
+}
+
+void Form1::refreshFile2() {
+    File2_->clear();
+    if (auto names = lists::listFileNames(programFolder_)) {
+        for (const std::string& name : *names) {
+            File2_->addItem(qText(name));
+        }
+    }
+}
+
+void Form1::mn0_Click(int index) {
+    if (index != 2) {
+        return;
+    }
+    Frame_[0]->setHidden(!Frame_[0]->isHidden());
+    Frame_[1]->setHidden(!Frame_[1]->isHidden());
+    refreshFile2();
+}
+
+void Form1::mn2_Click(int index) {
+    if (index == 0) {
+        mn2_[0]->setChecked(!mn2_[0]->isChecked());
+    }
+}
+
+}  // namespace sorvik::app

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "engine/backup_engine.h"
+#include "engine/run_host.h"
+#include "platform/folder_lock.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace sorvik::app {
+
+// The program's one window. It shows the current backup list and the pair to run, holds the
+// options, and is the front end the backup engine reads its folders and options from and reports
+// its captions and messages to.
+class Form1 : public QMainWindow, public engine::RunHost {
+    Q_OBJECT
+
+  public:
+    // `AutoWait` when no automatic run is pending.
+    static constexpr int kNoAutomaticRun = -9;
+    static constexpr int kListMenuItems = 10;
+
+    // `programFolder` holds the lists, the settings and the error log.
+    explicit Form1(std::string programFolder, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Paths in the program folder.
+    std::string IniPath;
+    std::string ExtIniPath;
+    std::string ErrLogPath;
+    std::string AutoGoPath;
+    // The current list file; empty when no list is current.
+    std::string ListPath;
+
+    // Set while start-up or the pair selection changes the controls itself.
+    bool Loading = false;
+    // The automatic run's countdown, or kNoAutomaticRun.
+    int AutoWait = kNoAutomaticRun;
+
+    const std::string& programFolder() const { return programFolder_; }
+    engine::BackupEngine& engine() { return engine_; }
+    bool runInProgress() const { return runInProgress_; }
+
+    // The list file at ListPath into the two columns; nothing is selected afterwards. A file that
+    // cannot be read is reported and leaves no list current.
+    void FP1_Load();
+    // The two columns into the list file at ListPath; nothing when no list is current. A failure
+    // is reported and returned.
+    std::error_code FP1_Save();
+
+    // Makes row `row` of the source column the selected pair and fills both folder boxes with it,
+    // also when the row was selected already.
+    void selectPair(int row);
+
+    // Keeps the window at its fixed size, or in the countdown strip while an automatic run is
+    // pending.
+    void Form_Resize();
+    // A mouse press on the bare area of a panel; the right button on the path list offers the
+    // list files to switch to.
+    void Frame_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPosition);
+    // Lists the program folder's list files in File2.
+    void refreshFile2();
+
+    // How often a run hands its latest caption to the screen and lets the window repaint.
+    void setCaptionInterval(std::chrono::milliseconds interval) { captionInterval_ = interval; }
+
+    // engine::RunHost
+    std::string sourceFolder() const override;
+    std::string backupFolder() const override;
+    engine::RunOptions options() const override;
+    std::string errorLogPath() const override;
+    void setCaption(std::string_view caption) override;
+    void showMessage(const engine::UserMessage& message) override;
+
+  public slots:
+    void Command1_Click();
+    void Command2_Click();
+    void FilPL_Click(int index);
+    void mn0_Click(int index);
+    void mn2_Click(int index);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    class RunScope;
+
+    void createControls();
+    void createMenus();
+    void connectHandlers();
+    // Takes the program folder's lock for a run; false, once the user is told, when another
+    // Sorvik run holds it.
+    bool takeRunLock();
+    QSize normalSize() const;
+    QSize stripSize() const;
+    void showLatestCaption();
+    void showText(const QString& text);
+
+    std::string programFolder_;
+    engine::BackupEngine engine_;
+
+    std::array<QLabel*, 2> Label1_{};
+    std::array<QLineEdit*, 2> FilP_{};
+    std::array<QComboBox*, 2> Drive_{};
+    QPushButton* Command1_ = nullptr;
+    QPushButton* Command2_ = nullptr;
+    std::array<QGroupBox*, 2> Frame_{};
+    std::array<QListWidget*, 2> FilPL_{};
+    std::array<QCheckBox*, 5> Check_{};
+    QListWidget* File2_ = nullptr;
+    QLineEdit* Text1_ = nullptr;
+    QListWidget* List1_ = nullptr;
+    QTimer* Timer1_ = nullptr;
+
+    std::array<QMenu*, 5> mn0Menus_{};  // the pop-up menus 0, 3 and 4, and "Option" at 1
+    QAction* mn0Settings_ = nullptr;    // "環境設定" on the menu bar
+    std::array<QAction*, 2> mn1_{};
+    std::array<QAction*, 2> mn2_{};
+    std::array<QAction*, 2> mn3_{};
+    std::array<QAction*, kListMenuItems> mn4_{};
+
+    bool runInProgress_ = false;
+    bool closeRequested_ = false;
+    std::optional<platform::FolderLock> runLock_;
+    std::string latestCaption_;
+    std::chrono::steady_clock::time_point captionShownAt_{};
+    std::chrono::milliseconds captionInterval_{50};
+};
+
+}  // namespace sorvik::app

@@ -1,0 +1,827 @@
+// Runs started from the window: the single run and the batch on real folders, the options the
+// window hands the engine, the error report, the program folder's lock, and how the window behaves
+// while a run is on.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/form1.h"
+#include "engine/messages.h"
+#include "lists/list_file.h"
+#include "platform/folder_lock.h"
+#include "platform/text_file.h"
+#include "tests/app/support/modal_answerer.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace text = sorvik::engine::text;
+using sorvik::app::Form1;
+using sorvik::platform::FolderLock;
+using sorvik::test::ModalAnswerer;
+using sorvik::test::readFile;
+using sorvik::test::setModifiedTime;
+using sorvik::test::TempFolder;
+using sorvik::test::writeFile;
+
+QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The box text for a message and the lines below it, as the window shows it.
+QString boxText(std::string_view message, const std::string& line) {
+    return qText(message) + QLatin1Char('\n') + qText(line);
+}
+
+// Every entry below `root`, sorted: a folder as "name/", a file as "name=contents".
+QStringList treeOf(const fs::path& root) {
+    QStringList entries;
+    std::error_code error;
+    if (!fs::exists(root, error)) {
+        return entries;
+    }
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        const QString relative =
+            QString::fromStdString(entry.path().lexically_relative(root).string());
+        if (entry.is_directory()) {
+            entries << relative + QLatin1Char('/');
+        } else {
+            entries << relative + QLatin1Char('=') + QString::fromStdString(readFile(entry.path()));
+        }
+    }
+    entries.sort();
+    return entries;
+}
+
+QStringList sorted(QStringList entries) {
+    entries.sort();
+    return entries;
+}
+
+// The error log's lines, decoded; one "<unreadable ...>" line when it cannot be read.
+QStringList logLines(const std::string& path) {
+    const auto lines = sorvik::platform::readTextLines(path);
+    if (!lines) {
+        return {QStringLiteral("<unreadable: %1>")
+                    .arg(QString::fromStdString(lines.error().message()))};
+    }
+    QStringList decoded;
+    for (const std::string& line : *lines) {
+        decoded << qText(line);
+    }
+    return decoded;
+}
+
+bool lockIsBusy(const std::string& folder) {
+    const auto lock = FolderLock::tryAcquire(folder);
+    return !lock && lock.error() == std::errc::resource_unavailable_try_again;
+}
+
+// The window's controls a run reads from or is started by.
+struct Controls {
+    explicit Controls(Form1& form)
+        : source(form.findChild<QLineEdit*>(QStringLiteral("FilP_0"))),
+          backup(form.findChild<QLineEdit*>(QStringLiteral("FilP_1"))),
+          command1(form.findChild<QPushButton*>(QStringLiteral("Command1"))),
+          command2(form.findChild<QPushButton*>(QStringLiteral("Command2"))),
+          sources(form.findChild<QListWidget*>(QStringLiteral("FilPL_0"))),
+          backups(form.findChild<QListWidget*>(QStringLiteral("FilPL_1"))),
+          extensions(form.findChild<QListWidget*>(QStringLiteral("List1"))),
+          extensionRule(form.findChild<QCheckBox*>(QStringLiteral("Check_1"))),
+          sizeRule(form.findChild<QCheckBox*>(QStringLiteral("Check_2"))),
+          timeRule(form.findChild<QCheckBox*>(QStringLiteral("Check_3"))),
+          placeholder(form.findChild<QAction*>(QStringLiteral("mn2_0"))) {}
+
+    bool found() const {
+        return source && backup && command1 && command2 && sources && backups && extensions &&
+               extensionRule && sizeRule && timeRule && placeholder;
+    }
+
+    QLineEdit* source;
+    QLineEdit* backup;
+    QPushButton* command1;
+    QPushButton* command2;
+    QListWidget* sources;
+    QListWidget* backups;
+    QListWidget* extensions;
+    QCheckBox* extensionRule;
+    QCheckBox* sizeRule;
+    QCheckBox* timeRule;
+    QAction* placeholder;
+};
+
+std::string makeProgramFolder(const TempFolder& temp) {
+    const std::string folder = temp / "program";
+    fs::create_directory(folder);
+    return folder;
+}
+
+// A window on a program folder of its own, with room for sources and backups beside it.
+struct Program {
+    Program() : folder(makeProgramFolder(temp)), form(folder), ui(form) {}
+
+    std::string path(std::string_view relative) const { return temp / relative; }
+
+    void setPair(const std::string& source, const std::string& backup) {
+        ui.source->setText(qText(source));
+        ui.backup->setText(qText(backup));
+    }
+
+    // Writes the pairs to a list file and loads it into the window; true when all arrived.
+    bool loadList(const std::vector<sorvik::lists::PathPair>& pairs) {
+        form.ListPath = folder + "/list.lst";
+        if (sorvik::lists::writeListFile(form.ListPath, pairs)) {
+            return false;
+        }
+        form.FP1_Load();
+        return ui.sources->count() == static_cast<int>(pairs.size()) &&
+               ui.backups->count() == static_cast<int>(pairs.size());
+    }
+
+    bool show() {
+        form.show();
+        return QTest::qWaitForWindowExposed(&form);
+    }
+
+    QString caption() const { return form.windowTitle(); }
+
+    TempFolder temp;
+    std::string folder;
+    Form1 form;
+    Controls ui;
+};
+
+// Another process holding a lock on a folder until told to let go. It ends with _exit(), so what
+// releases its lock is the end of the process.
+class LockHolder {
+  public:
+    explicit LockHolder(const std::string& folder) {
+        int ready[2];
+        int release[2];
+        if (::pipe2(ready, O_CLOEXEC) != 0) {
+            return;
+        }
+        if (::pipe2(release, O_CLOEXEC) != 0) {
+            ::close(ready[0]);
+            ::close(ready[1]);
+            return;
+        }
+        std::fflush(nullptr);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            ::alarm(60);  // a parent that never says "let go" must not leave the child behind
+            const auto lock = FolderLock::tryAcquire(folder);
+            const char said = lock ? 'y' : 'n';
+            if (::write(ready[1], &said, 1) == 1) {
+                char byte;
+                while (::read(release[0], &byte, 1) < 0 && errno == EINTR) {
+                }
+            }
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        if (pid_ < 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            return;
+        }
+        ready_ = ready[0];
+        release_ = release[1];
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+    ~LockHolder() { letGo(); }
+
+    // Waits for the child's attempt; true when it holds the lock.
+    bool holds() {
+        if (ready_ < 0) {
+            return false;
+        }
+        char said = 'n';
+        while (::read(ready_, &said, 1) < 0 && errno == EINTR) {
+        }
+        return said == 'y';
+    }
+
+    // Ends the child and waits until it has gone, lock and all.
+    void letGo() {
+        for (int* fd : {&ready_, &release_}) {
+            if (*fd >= 0) {
+                ::close(*fd);
+                *fd = -1;
+            }
+        }
+        if (pid_ > 0) {
+            while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+            }
+            pid_ = -1;
+        }
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int ready_ = -1;
+    int release_ = -1;
+};
+
+}  // namespace
+
+class WindowRunTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void singleRunCopiesTheTree();
+    void optionsComeFromTheWindowAtRunTime_data();
+    void optionsComeFromTheWindowAtRunTime();
+    void singleRunWithAFolderErrorReportsItOnce();
+    void batchOverAnEmptyListCompletesQuietly();
+    void batchReportsTheErrorsOfAllPairsOnceAtTheEnd();
+    void batchGoesOnPastAMissingSource_data();
+    void batchGoesOnPastAMissingSource();
+    void batchLeavesTheLastPairSelected_data();
+    void batchLeavesTheLastPairSelected();
+    void lockHeldInThisProcessStopsTheRun_data();
+    void lockHeldInThisProcessStopsTheRun();
+    void lockHeldByAnotherProcessStopsTheRun();
+    void noSecondRunStartsDuringARun_data();
+    void noSecondRunStartsDuringARun();
+    void inputDuringARunIsDropped();
+    void closeDuringARunWaitsForTheRunToEnd_data();
+    void closeDuringARunWaitsForTheRunToEnd();
+};
+
+void WindowRunTest::singleRunCopiesTheTree() {
+    Program p;
+    QVERIFY(p.ui.found());
+    writeFile(p.path("src/top.txt"), "top");
+    writeFile(p.path("src/a/b/deep.txt"), "deep");
+    writeFile(p.path("src/写真/日本語の名前.txt"), "日本");
+    fs::create_directories(p.path("src/empty/inner"));
+    const QStringList expected = sorted({
+        QStringLiteral("a/"),
+        QStringLiteral("a/b/"),
+        QStringLiteral("a/b/deep.txt=deep"),
+        QStringLiteral("empty/"),
+        QStringLiteral("empty/inner/"),
+        QStringLiteral("top.txt=top"),
+        QStringLiteral("写真/"),
+        QStringLiteral("写真/日本語の名前.txt=日本"),
+    });
+    p.setPair(p.path("src"), p.path("bk"));
+    QVERIFY(p.show());
+    QCOMPARE(p.caption(), qText(text::kApplicationTitle));
+
+    ModalAnswerer answerer;
+    QTest::mouseClick(p.ui.command1, Qt::LeftButton);
+
+    QCOMPARE(answerer.texts, QStringList());
+    QCOMPARE(treeOf(p.path("bk")), expected);
+    QCOMPARE(treeOf(p.path("src")), expected);
+    QCOMPARE(p.caption(), qText(text::kComplete));
+    QVERIFY(!fs::exists(p.form.ErrLogPath));
+    QVERIFY(!p.form.runInProgress());
+    QVERIFY(!lockIsBusy(p.folder));  // the run let its lock go
+}
+
+void WindowRunTest::optionsComeFromTheWindowAtRunTime_data() {
+    QTest::addColumn<QStringList>("excluded");
+    QTest::addColumn<bool>("extensionRule");
+    QTest::addColumn<bool>("sizeRule");
+    QTest::addColumn<bool>("timeRule");
+    QTest::addColumn<bool>("placeholder");
+    QTest::addColumn<QStringList>("backup");
+
+    // The source's larger.txt is larger and older than its backup, smaller.txt smaller and older.
+    const QStringList kept{QStringLiteral("larger.txt=bk"),
+                           QStringLiteral("smaller.txt=bigger bk")};
+    const QStringList replaced{QStringLiteral("larger.txt=larger source"),
+                               QStringLiteral("smaller.txt=s")};
+    const QStringList copied{QStringLiteral("keep.txt=keep"), QStringLiteral("note.tmp.txt=note")};
+    const QString tmp = QStringLiteral("a.tmp=tmp");
+    const QStringList both{QStringLiteral("bak"), QStringLiteral("tmp")};
+
+    QTest::newRow("tmp excluded, newer only")
+        << both << true << false << true << false << sorted(copied + kept);
+    QTest::newRow("extension rule off")
+        << both << false << false << true << false << sorted(copied + kept + QStringList{tmp});
+    QTest::newRow("nothing listed") << QStringList() << true << false << true << false
+                                    << sorted(copied + kept + QStringList{tmp});
+    QTest::newRow("other extension listed") << QStringList{QStringLiteral("txt")} << true << false
+                                            << true << false << sorted(QStringList{tmp} + kept);
+    QTest::newRow("no size or time rule")
+        << both << true << false << false << false << sorted(copied + replaced);
+    QTest::newRow("larger only") << both << true << true << false << false
+                                 << sorted(copied + QStringList{replaced[0], kept[1]});
+    QTest::newRow("placeholder") << both << true << false << true << true
+                                 << sorted(kept + QStringList{QStringLiteral("keep.txt="),
+                                                              QStringLiteral("note.tmp.txt=")});
+}
+
+void WindowRunTest::optionsComeFromTheWindowAtRunTime() {
+    QFETCH(QStringList, excluded);
+    QFETCH(bool, extensionRule);
+    QFETCH(bool, sizeRule);
+    QFETCH(bool, timeRule);
+    QFETCH(bool, placeholder);
+    QFETCH(QStringList, backup);
+
+    Program p;
+    QVERIFY(p.ui.found());
+    writeFile(p.path("src/keep.txt"), "keep");
+    writeFile(p.path("src/a.tmp"), "tmp");
+    writeFile(p.path("src/note.tmp.txt"), "note");
+    writeFile(p.path("src/larger.txt"), "larger source");
+    writeFile(p.path("src/smaller.txt"), "s");
+    writeFile(p.path("bk/larger.txt"), "bk");
+    writeFile(p.path("bk/smaller.txt"), "bigger bk");
+    for (const char* name : {"larger.txt", "smaller.txt"}) {
+        setModifiedTime(p.path("src/") + name, 1'000'000'000);
+        setModifiedTime(p.path("bk/") + name, 2'000'000'000);
+    }
+
+    // What the window starts with.
+    QVERIFY(p.ui.extensionRule->isChecked());
+    QVERIFY(!p.ui.sizeRule->isChecked());
+    QVERIFY(p.ui.timeRule->isChecked());
+    QVERIFY(!p.ui.placeholder->isChecked());
+
+    p.ui.extensions->addItems(excluded);
+    p.ui.extensionRule->setChecked(extensionRule);
+    p.ui.sizeRule->setChecked(sizeRule);
+    p.ui.timeRule->setChecked(timeRule);
+    if (placeholder) {
+        p.ui.placeholder->trigger();
+        QVERIFY(p.ui.placeholder->isChecked());
+    }
+    p.setPair(p.path("src"), p.path("bk"));
+
+    ModalAnswerer answerer;
+    p.form.Command1_Click();
+
+    QCOMPARE(answerer.texts, QStringList());
+    QCOMPARE(treeOf(p.path("bk")), backup);
+    QCOMPARE(p.caption(), qText(text::kComplete));
+}
+
+void WindowRunTest::singleRunWithAFolderErrorReportsItOnce() {
+    Program p;
+    QVERIFY(p.ui.found());
+    writeFile(p.path("src/ok.txt"), "ok");
+    writeFile(p.path("src/sub/f.txt"), "f");
+    writeFile(p.path("bk/sub"), "in the way");
+    p.setPair(p.path("src"), p.path("bk"));
+
+    ModalAnswerer answerer;
+    QString captionWhileBoxOpen;
+    answerer.whileOpen = [&] { captionWhileBoxOpen = p.caption(); };
+    p.form.Command1_Click();
+
+    QCOMPARE(answerer.titles, QStringList{qText(text::kApplicationTitle)});
+    QCOMPARE(answerer.texts, QStringList{boxText(text::kErrorsOccurred, p.form.ErrLogPath)});
+    QCOMPARE(p.form.ErrLogPath, p.folder + "/ErrorLog.txt");
+    QCOMPARE(captionWhileBoxOpen, qText(text::kComplete));
+    QCOMPARE(p.caption(), qText(text::kComplete));
+    // The error stopped only the folder it was about.
+    QCOMPARE(treeOf(p.path("bk")),
+             sorted({QStringLiteral("ok.txt=ok"), QStringLiteral("sub=in the way")}));
+    // フォルダ作成エラー in code page 932, the path, then one empty line, all ended by CR LF.
+    const std::string label =
+        "\x83\x74\x83\x48\x83\x8b\x83\x5f\x8d\xec\x90\xac\x83\x47\x83\x89\x81\x5b";
+    QCOMPARE(readFile(p.form.ErrLogPath), label + "\r\n" + p.path("bk/sub") + "\r\n\r\n");
+}
+
+void WindowRunTest::batchOverAnEmptyListCompletesQuietly() {
+    Program p;
+    QVERIFY(p.ui.found());
+    writeFile(p.path("src/a.txt"), "a");
+    QVERIFY(p.loadList({}));
+    // A pair standing in the boxes is no list entry: the batch must leave it alone.
+    p.setPair(p.path("src"), p.path("bk"));
+
+    ModalAnswerer answerer;
+    QTest::mouseClick(p.ui.command2, Qt::LeftButton);
+
+    QCOMPARE(answerer.texts, QStringList());
+    QCOMPARE(p.caption(), qText(text::kComplete));
+    QVERIFY(!fs::exists(p.path("bk")));
+    QVERIFY(!fs::exists(p.form.ErrLogPath));
+    QCOMPARE(p.ui.source->text(), qText(p.path("src")));
+    QCOMPARE(p.ui.backup->text(), qText(p.path("bk")));
+}
+
+void WindowRunTest::batchReportsTheErrorsOfAllPairsOnceAtTheEnd() {
+    Program p;
+    QVERIFY(p.ui.found());
+    writeFile(p.path("src1/sub/f.txt"), "f");
+    writeFile(p.path("bk1/sub"), "in the way");
+    writeFile(p.path("src2/fine.txt"), "fine");
+    writeFile(p.path("src3/d/e/g.txt"), "g");
+    writeFile(p.path("bk3/d"), "in the way");
+    // The log of an earlier run is replaced, not added to.
+    writeFile(p.form.ErrLogPath, "earlier\r\nentry\r\n\r\n");
+    QVERIFY(p.loadList({{p.path("src1"), p.path("bk1")},
+                        {p.path("src2"), p.path("bk2")},
+                        {p.path("src3"), p.path("bk3")}}));
+
+    ModalAnswerer answerer;
+    QString captionWhileBoxOpen;
+    QStringList secondBackupWhileBoxOpen;
+    answerer.whileOpen = [&] {
+        captionWhileBoxOpen = p.caption();
+        secondBackupWhileBoxOpen = treeOf(p.path("bk2"));
+    };
+    p.form.Command2_Click();
+
+    QCOMPARE(answerer.texts, QStringList{boxText(text::kErrorsOccurred, p.form.ErrLogPath)});
+    QCOMPARE(captionWhileBoxOpen, qText(text::kComplete));
+    QCOMPARE(secondBackupWhileBoxOpen, QStringList{QStringLiteral("fine.txt=fine")});
+    const QString label = qText(text::kFolderError);
+    QCOMPARE(logLines(p.form.ErrLogPath),
+             (QStringList{label, qText(p.path("bk1/sub")), label, qText(p.path("bk3/d")), label,
+                          qText(p.path("bk3/d/e")), QString()}));
+    QCOMPARE(p.caption(), qText(text::kComplete));
+}
+
+void WindowRunTest::batchGoesOnPastAMissingSource_data() {
+    QTest::addColumn<int>("missing");
+    QTest::newRow("first") << 0;
+    QTest::newRow("middle") << 1;
+    QTest::newRow("last") << 2;
+}
+
+void WindowRunTest::batchGoesOnPastAMissingSource() {
+    QFETCH(int, missing);
+    Program p;
+    QVERIFY(p.ui.found());
+    std::vector<sorvik::lists::PathPair> pairs;
+    for (int i = 0; i < 3; ++i) {
+        const std::string n = std::to_string(i);
+        if (i != missing) {
+            writeFile(p.path("src" + n + "/d/f" + n + ".txt"), "f" + n);
+        }
+        pairs.push_back({p.path("src" + n), p.path("bk" + n)});
+    }
+    QVERIFY(p.loadList(pairs));
+
+    ModalAnswerer answerer;
+    p.form.Command2_Click();
+
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY2(answerer.texts[0].startsWith(qText(text::kSourceNotFound)),
+             qPrintable(answerer.texts[0]));
+    for (int i = 0; i < 3; ++i) {
+        const std::string n = std::to_string(i);
+        const QStringList expected =
+            i == missing
+                ? QStringList()
+                : QStringList{QStringLiteral("d/"), QStringLiteral("d/f%1.txt=f%1").arg(i)};
+        QCOMPARE(treeOf(p.path("bk" + n)), expected);
+    }
+    QVERIFY(!fs::exists(p.form.ErrLogPath));  // a missing source is told, not logged
+    QCOMPARE(p.caption(), qText(text::kComplete));
+}
+
+void WindowRunTest::batchLeavesTheLastPairSelected_data() {
+    QTest::addColumn<int>("pairCount");
+    QTest::addColumn<int>("selectedBefore");
+    QTest::addColumn<bool>("lastMissing");
+    QTest::newRow("three pairs, none selected") << 3 << -1 << false;
+    QTest::newRow("three pairs, first selected") << 3 << 0 << false;
+    QTest::newRow("three pairs, last selected") << 3 << 2 << false;
+    QTest::newRow("one pair, already selected") << 1 << 0 << false;
+    QTest::newRow("last source missing") << 3 << -1 << true;
+}
+
+void WindowRunTest::batchLeavesTheLastPairSelected() {
+    QFETCH(int, pairCount);
+    QFETCH(int, selectedBefore);
+    QFETCH(bool, lastMissing);
+    Program p;
+    QVERIFY(p.ui.found());
+    std::vector<sorvik::lists::PathPair> pairs;
+    for (int i = 0; i < pairCount; ++i) {
+        const std::string n = std::to_string(i);
+        if (!(lastMissing && i == pairCount - 1)) {
+            writeFile(p.path("src" + n + "/f.txt"), n);
+        }
+        pairs.push_back({p.path("src" + n), p.path("bk" + n)});
+    }
+    QVERIFY(p.loadList(pairs));
+    QVERIFY(p.show());
+    if (selectedBefore >= 0) {
+        p.ui.sources->setCurrentRow(selectedBefore);
+        QCOMPARE(p.ui.source->text(), qText(pairs[selectedBefore].source));
+    }
+    // The user then types a pair of their own over the selected one.
+    for (QLineEdit* box : {p.ui.source, p.ui.backup}) {
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("/typed/by/hand"));
+        QCOMPARE(box->text(), QStringLiteral("/typed/by/hand"));
+    }
+
+    ModalAnswerer answerer;
+    QTest::mouseClick(p.ui.command2, Qt::LeftButton);
+
+    QCOMPARE(answerer.texts.size(), lastMissing ? 1 : 0);
+    const int last = pairCount - 1;
+    for (QListWidget* column : {p.ui.sources, p.ui.backups}) {
+        QCOMPARE(column->currentRow(), last);
+        const QList<QListWidgetItem*> selected = column->selectedItems();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(column->row(selected.first()), last);
+    }
+    QCOMPARE(p.ui.source->text(), qText(pairs[last].source));
+    QCOMPARE(p.ui.backup->text(), qText(pairs[last].backup));
+    for (int i = 0; i < pairCount; ++i) {
+        const std::string n = std::to_string(i);
+        const bool wasMissing = lastMissing && i == last;
+        QCOMPARE(treeOf(p.path("bk" + n)),
+                 wasMissing ? QStringList() : QStringList{QStringLiteral("f.txt=%1").arg(i)});
+    }
+}
+
+void WindowRunTest::lockHeldInThisProcessStopsTheRun_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("backup") << QStringLiteral("Command1");
+    QTest::newRow("batch") << QStringLiteral("Command2");
+}
+
+void WindowRunTest::lockHeldInThisProcessStopsTheRun() {
+    QFETCH(QString, button);
+    Program p;
+    QVERIFY(p.ui.found());
+    auto* pressed = p.form.findChild<QPushButton*>(button);
+    QVERIFY(pressed);
+    writeFile(p.path("src/a.txt"), "a");
+    writeFile(p.path("listed/b.txt"), "b");
+    QVERIFY(p.loadList({{p.path("listed"), p.path("listed-bk")}}));
+    p.setPair(p.path("src"), p.path("bk"));
+    QVERIFY(p.show());
+
+    std::optional<FolderLock> held;
+    {
+        auto lock = FolderLock::tryAcquire(p.folder);
+        QVERIFY(lock);
+        held.emplace(std::move(*lock));
+    }
+    ModalAnswerer answerer;
+    QTest::mouseClick(pressed, Qt::LeftButton);
+
+    QCOMPARE(answerer.titles, QStringList{qText(text::kApplicationTitle)});
+    QCOMPARE(answerer.texts, QStringList{qText(text::kAnotherRunInProgress)});
+    QVERIFY(!fs::exists(p.path("bk")));
+    QVERIFY(!fs::exists(p.path("listed-bk")));
+    QCOMPARE(p.caption(), qText(text::kApplicationTitle));
+    QCOMPARE(p.ui.source->text(), qText(p.path("src")));  // no pair of the list was selected
+    QVERIFY(p.ui.sources->selectedItems().isEmpty());
+    QVERIFY(!p.form.runInProgress());
+
+    held.reset();
+    QTest::mouseClick(pressed, Qt::LeftButton);
+
+    QCOMPARE(answerer.texts.size(), 1);
+    const bool batch = button == QLatin1String("Command2");
+    QCOMPARE(treeOf(p.path(batch ? "listed-bk" : "bk")),
+             QStringList{batch ? QStringLiteral("b.txt=b") : QStringLiteral("a.txt=a")});
+    QCOMPARE(p.caption(), qText(text::kComplete));
+}
+
+void WindowRunTest::lockHeldByAnotherProcessStopsTheRun() {
+    Program p;
+    QVERIFY(p.ui.found());
+    writeFile(p.path("src/a.txt"), "a");
+    p.setPair(p.path("src"), p.path("bk"));
+    QVERIFY(p.show());
+
+    LockHolder other(p.folder);
+    QVERIFY(other.holds());
+    ModalAnswerer answerer;
+    QTest::mouseClick(p.ui.command1, Qt::LeftButton);
+
+    QCOMPARE(answerer.texts, QStringList{qText(text::kAnotherRunInProgress)});
+    QVERIFY(!fs::exists(p.path("bk")));
+    QCOMPARE(p.caption(), qText(text::kApplicationTitle));
+
+    other.letGo();
+    QTest::mouseClick(p.ui.command1, Qt::LeftButton);
+
+    QCOMPARE(answerer.texts.size(), 1);
+    QCOMPARE(treeOf(p.path("bk")), QStringList{QStringLiteral("a.txt=a")});
+    QCOMPARE(p.caption(), qText(text::kComplete));
+}
+
+// The moments a test acts in while a run is on: inside the message box a run opens, or when the
+// run hands its caption to the screen and lets events through.
+enum class Moment { messageBox, caption };
+
+void WindowRunTest::noSecondRunStartsDuringARun_data() {
+    QTest::addColumn<int>("moment");
+    QTest::newRow("message box") << static_cast<int>(Moment::messageBox);
+    QTest::newRow("caption") << static_cast<int>(Moment::caption);
+}
+
+void WindowRunTest::noSecondRunStartsDuringARun() {
+    QFETCH(int, moment);
+    Program p;
+    QVERIFY(p.ui.found());
+    writeFile(p.path("src/a.txt"), "a");
+    writeFile(p.path("src/sub/b.txt"), "b");
+    QVERIFY(p.show());
+
+    int attempts = 0;
+    bool lockBusy = false;
+    QStringList nestedBoxes;
+    const auto tryAgain = [&] {
+        if (attempts++ > 0 || !p.form.runInProgress()) {
+            return;
+        }
+        lockBusy = lockIsBusy(p.folder);
+        // A box opened from here would wait for an answerer whose timer is still busy in this
+        // very call; this one answers it.
+        ModalAnswerer nested;
+        p.form.Command1_Click();
+        p.form.Command2_Click();
+        QTest::mouseClick(p.ui.command1, Qt::LeftButton);
+        QTest::mouseClick(p.ui.command2, Qt::LeftButton);
+        nestedBoxes = nested.texts;
+    };
+    ModalAnswerer answerer;
+    QSignalSpy clicks1(p.ui.command1, &QPushButton::clicked);
+    QSignalSpy clicks2(p.ui.command2, &QPushButton::clicked);
+    bool firstRunWasOn = false;
+    if (static_cast<Moment>(moment) == Moment::messageBox) {
+        // The missing source's box opens mid-batch, with the boxes holding that pair: a second
+        // single run or batch would open a box of its own.
+        QVERIFY(
+            p.loadList({{p.path("missing"), p.path("bk-missing")}, {p.path("src"), p.path("bk")}}));
+        answerer.whileOpen = [&] {
+            firstRunWasOn = p.form.runInProgress();
+            tryAgain();
+        };
+        p.form.Command2_Click();
+        QCOMPARE(answerer.texts.size(), 1);
+        QVERIFY(answerer.texts[0].startsWith(qText(text::kSourceNotFound)));
+    } else {
+        // A list whose batch would open a box if one started.
+        QVERIFY(p.loadList({{p.path("missing"), p.path("bk-missing")}}));
+        p.setPair(p.path("src"), p.path("bk"));
+        p.form.setCaptionInterval(std::chrono::milliseconds(0));
+        QTimer::singleShot(0, &p.form, [&] {
+            firstRunWasOn = p.form.runInProgress();
+            tryAgain();
+        });
+        p.form.Command1_Click();
+        QCOMPARE(answerer.texts, QStringList());
+    }
+
+    QVERIFY(firstRunWasOn);
+    QCOMPARE(attempts, 1);
+    QCOMPARE(nestedBoxes, QStringList());
+    QVERIFY(lockBusy);  // the run held the program folder's lock
+    QCOMPARE(clicks1.count(), 0);
+    QCOMPARE(clicks2.count(), 0);
+    QCOMPARE(treeOf(p.path("bk")), sorted({QStringLiteral("a.txt=a"), QStringLiteral("sub/"),
+                                           QStringLiteral("sub/b.txt=b")}));
+    QVERIFY(!fs::exists(p.path("bk-missing")));
+    QCOMPARE(p.caption(), qText(text::kComplete));
+    QVERIFY(!p.form.runInProgress());
+}
+
+void WindowRunTest::inputDuringARunIsDropped() {
+    Program p;
+    QVERIFY(p.ui.found());
+    writeFile(p.path("src/a.txt"), "a");
+    writeFile(p.path("src/sub/b.txt"), "b");
+    writeFile(p.path("listed0/c.txt"), "c");
+    writeFile(p.path("listed1/d.txt"), "d");
+    QVERIFY(p.loadList(
+        {{p.path("listed0"), p.path("listed-bk0")}, {p.path("listed1"), p.path("listed-bk1")}}));
+    p.setPair(p.path("src"), p.path("bk"));
+    QVERIFY(p.show());
+    const QPoint secondRow = p.ui.sources->visualItemRect(p.ui.sources->item(1)).center();
+
+    // Every kind of input the run must not take: a click on a button, a click on a pair of the
+    // list (it would change the backup folder the run reads for each folder) and typing.
+    const auto sendInput = [&] {
+        QTest::mouseClick(p.ui.command2, Qt::LeftButton);
+        QTest::mouseClick(p.ui.sources->viewport(), Qt::LeftButton, {}, secondRow);
+        QTest::keyClicks(p.ui.source, QStringLiteral("xyz"));
+        QTest::keyClicks(p.ui.backup, QStringLiteral("xyz"));
+    };
+    ModalAnswerer answerer;
+    QSignalSpy clicks2(p.ui.command2, &QPushButton::clicked);
+    p.form.setCaptionInterval(std::chrono::milliseconds(0));
+    bool sentDuringRun = false;
+    QTimer::singleShot(0, &p.form, [&] {
+        sentDuringRun = p.form.runInProgress();
+        sendInput();
+    });
+    p.form.Command1_Click();
+
+    QVERIFY(sentDuringRun);
+    QCOMPARE(answerer.texts, QStringList());
+    QCOMPARE(clicks2.count(), 0);
+    QVERIFY(p.ui.sources->selectedItems().isEmpty());
+    QCOMPARE(p.ui.source->text(), qText(p.path("src")));
+    QCOMPARE(p.ui.backup->text(), qText(p.path("bk")));
+    QCOMPARE(treeOf(p.path("bk")), sorted({QStringLiteral("a.txt=a"), QStringLiteral("sub/"),
+                                           QStringLiteral("sub/b.txt=b")}));
+    QVERIFY(!fs::exists(p.path("bkxyz")));
+    QVERIFY(!fs::exists(p.path("listed-bk0")));
+    QCOMPARE(p.caption(), qText(text::kComplete));
+
+    // Once the run is over the same input is taken: the typing and the row click change the
+    // boxes, and the button starts the batch.
+    sendInput();
+    QCOMPARE(clicks2.count(), 1);
+    QCOMPARE(p.ui.sources->currentRow(), 1);
+    QCOMPARE(p.ui.source->text(), qText(p.path("listed1")) + QStringLiteral("xyz"));
+    QCOMPARE(treeOf(p.path("listed-bk0")), QStringList{QStringLiteral("c.txt=c")});
+    QCOMPARE(treeOf(p.path("listed-bk1")), QStringList{QStringLiteral("d.txt=d")});
+}
+
+void WindowRunTest::closeDuringARunWaitsForTheRunToEnd_data() {
+    QTest::addColumn<int>("moment");
+    QTest::newRow("message box") << static_cast<int>(Moment::messageBox);
+    QTest::newRow("caption") << static_cast<int>(Moment::caption);
+}
+
+void WindowRunTest::closeDuringARunWaitsForTheRunToEnd() {
+    QFETCH(int, moment);
+    Program p;
+    QVERIFY(p.ui.found());
+    writeFile(p.path("src/a.txt"), "a");
+    writeFile(p.path("src/sub/b.txt"), "b");
+    const QStringList expected =
+        sorted({QStringLiteral("a.txt=a"), QStringLiteral("sub/"), QStringLiteral("sub/b.txt=b")});
+
+    // Outside a run a close request is done at once.
+    QVERIFY(p.show());
+    QVERIFY(p.form.close());
+    QVERIFY(!p.form.isVisible());
+    QVERIFY(p.show());
+
+    ModalAnswerer answerer;
+    bool requestedDuringRun = false;
+    bool visibleAfterRequest = false;
+    const auto requestClose = [&] {
+        requestedDuringRun = p.form.runInProgress();
+        p.form.close();
+        visibleAfterRequest = p.form.isVisible();
+    };
+    if (static_cast<Moment>(moment) == Moment::messageBox) {
+        QVERIFY(
+            p.loadList({{p.path("missing"), p.path("bk-missing")}, {p.path("src"), p.path("bk")}}));
+        answerer.whileOpen = requestClose;
+        p.form.Command2_Click();
+        QCOMPARE(answerer.texts.size(), 1);
+    } else {
+        p.setPair(p.path("src"), p.path("bk"));
+        p.form.setCaptionInterval(std::chrono::milliseconds(0));
+        QTimer::singleShot(0, &p.form, requestClose);
+        p.form.Command1_Click();
+        QCOMPARE(answerer.texts, QStringList());
+    }
+
+    QVERIFY(requestedDuringRun);
+    QVERIFY(visibleAfterRequest);
+    // The run went on to its end, and the handler returned with the window still there.
+    QVERIFY(p.form.isVisible());
+    QCOMPARE(treeOf(p.path("bk")), expected);
+    QCOMPARE(p.caption(), qText(text::kComplete));
+    QTRY_VERIFY(!p.form.isVisible());
+
+    // The request was used up: a later run leaves the window open.
+    QVERIFY(p.show());
+    p.form.setCaptionInterval(std::chrono::milliseconds(0));
+    p.setPair(p.path("src"), p.path("bk2"));
+    p.form.Command1_Click();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QVERIFY(p.form.isVisible());
+    QCOMPARE(treeOf(p.path("bk2")), expected);
+}
+
+QTEST_MAIN(WindowRunTest)
+#include "window_run_test.moc"
