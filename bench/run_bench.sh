@@ -10,11 +10,13 @@
 #
 # Environment:
 #   SORVIK    sorvik-cli binary          (default: ../build-bench/cli/sorvik-cli)
+#   WINDOW    sorvik-window-run binary, for the tool "window" (default: ../build-bench/bench/...)
 #   WORK      work folder                (default: bench/work)
 #   OUT       raw figures and summary    (default: bench/out)
 #   ROUNDS    timed rounds per phase     (default: 5)
 #   PHASES    phases to run, subset of "A C D B U" (default: all; U = unchanged re-run of A)
-#   TOOLS     tools for the full-backup phases (default: "sorvik cp rsync")
+#   TOOLS     tools for the full-backup phases (default: "sorvik cp rsync"; "window" adds a
+#             run through the window, see window_run.cpp)
 #   COPIES    folder for the copies (default: WORK/copies; give a new one to add a run)
 #   MIN_FREE_GIB  free space kept before a phase; below it finished phases' copies are removed
 #                 and the script waits SETTLE seconds (default: 20 GiB, 300 s)
@@ -24,6 +26,7 @@ set -euo pipefail
 BENCH_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SORVIK=${SORVIK:-$BENCH_DIR/../build-bench/cli/sorvik-cli}
 SORVIK=$(realpath "$SORVIK")
+WINDOW=${WINDOW:-$BENCH_DIR/../build-bench/bench/sorvik-window-run}
 WORK=${WORK:-$BENCH_DIR/work}
 OUT=${OUT:-$BENCH_DIR/out}
 ROUNDS=${ROUNDS:-5}
@@ -126,6 +129,7 @@ full_phase() {
             local dest=$dir/r${r}_$tool
             case $tool in
                 sorvik) run_one "$tree" "$r" "$i" sorvik "$dest" -- "$SORVIK" run "$src" "$dest" --quiet ;;
+                window) run_one "$tree" "$r" "$i" window "$dest" -- "$WINDOW" "$src" "$dest" ;;
                 cp) run_one "$tree" "$r" "$i" cp "$dest" -- cp -a "$src" "$dest" ;;
                 rsync) run_one "$tree" "$r" "$i" rsync "$dest" -- rsync -a "$src/" "$dest/" ;;
             esac

@@ -76,6 +76,8 @@ def main():
     checks = [
         ("U", "unchanged re-run of A: sorvik --time-rule / rsync -a",
          ("sorvik", "seconds", "rsync", "seconds"), 0.6),
+        ("A", "full backup of A through the window: window / sorvik-cli",
+         ("window", "seconds", "sorvik", "seconds"), 1.1),
         ("A", "full backup of A: sorvik / cp -a",
          ("sorvik", "seconds", "cp", "seconds"), 1.0),
         ("A", "full backup of A: sorvik / (cp -a + sync)",

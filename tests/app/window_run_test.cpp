@@ -1,10 +1,6 @@
 // Runs started from the window: the single run and the batch on real folders, the options the
 // window hands the engine, the error report, the program folder's lock, and how the window behaves
 // while a run is on.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -13,9 +9,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -169,82 +163,6 @@ struct Program {
     Controls ui;
 };
 
-// Another process holding a lock on a folder until told to let go. It ends with _exit(), so what
-// releases its lock is the end of the process.
-class LockHolder {
-  public:
-    explicit LockHolder(const std::string& folder) {
-        int ready[2];
-        int release[2];
-        if (::pipe2(ready, O_CLOEXEC) != 0) {
-            return;
-        }
-        if (::pipe2(release, O_CLOEXEC) != 0) {
-            ::close(ready[0]);
-            ::close(ready[1]);
-            return;
-        }
-        std::fflush(nullptr);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
-            ::alarm(60);  // a parent that never says "let go" must not leave the child behind
-            const auto lock = FolderLock::tryAcquire(folder);
-            const char said = lock ? 'y' : 'n';
-            if (::write(ready[1], &said, 1) == 1) {
-                char byte;
-                while (::read(release[0], &byte, 1) < 0 && errno == EINTR) {
-                }
-            }
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release[0]);
-        if (pid_ < 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
-            return;
-        }
-        ready_ = ready[0];
-        release_ = release[1];
-    }
-    LockHolder(const LockHolder&) = delete;
-    LockHolder& operator=(const LockHolder&) = delete;
-    ~LockHolder() { letGo(); }
-
-    // Waits for the child's attempt; true when it holds the lock.
-    bool holds() {
-        if (ready_ < 0) {
-            return false;
-        }
-        char said = 'n';
-        while (::read(ready_, &said, 1) < 0 && errno == EINTR) {
-        }
-        return said == 'y';
-    }
-
-    // Ends the child and waits until it has gone, lock and all.
-    void letGo() {
-        for (int* fd : {&ready_, &release_}) {
-            if (*fd >= 0) {
-                ::close(*fd);
-                *fd = -1;
-            }
-        }
-        if (pid_ > 0) {
-            while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-            }
-            pid_ = -1;
-        }
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int ready_ = -1;
-    int release_ = -1;
-};
-
 }  // namespace
 
 class WindowRunTest : public QObject {
@@ -263,7 +181,6 @@ class WindowRunTest : public QObject {
     void batchLeavesTheLastPairSelected();
     void lockHeldInThisProcessStopsTheRun_data();
     void lockHeldInThisProcessStopsTheRun();
-    void lockHeldByAnotherProcessStopsTheRun();
     void noSecondRunStartsDuringARun_data();
     void noSecondRunStartsDuringARun();
     void inputDuringARunIsDropped();
@@ -604,30 +521,6 @@ void WindowRunTest::lockHeldInThisProcessStopsTheRun() {
     const bool batch = button == QLatin1String("Command2");
     QCOMPARE(treeOf(p.path(batch ? "listed-bk" : "bk")),
              QStringList{batch ? QStringLiteral("b.txt=b") : QStringLiteral("a.txt=a")});
-    QCOMPARE(p.caption(), qText(text::kComplete));
-}
-
-void WindowRunTest::lockHeldByAnotherProcessStopsTheRun() {
-    Program p;
-    QVERIFY(p.ui.found());
-    writeFile(p.path("src/a.txt"), "a");
-    p.setPair(p.path("src"), p.path("bk"));
-    QVERIFY(p.show());
-
-    LockHolder other(p.folder);
-    QVERIFY(other.holds());
-    ModalAnswerer answerer;
-    QTest::mouseClick(p.ui.command1, Qt::LeftButton);
-
-    QCOMPARE(answerer.texts, QStringList{qText(text::kAnotherRunInProgress)});
-    QVERIFY(!fs::exists(p.path("bk")));
-    QCOMPARE(p.caption(), qText(text::kApplicationTitle));
-
-    other.letGo();
-    QTest::mouseClick(p.ui.command1, Qt::LeftButton);
-
-    QCOMPARE(answerer.texts.size(), 1);
-    QCOMPARE(treeOf(p.path("bk")), QStringList{QStringLiteral("a.txt=a")});
     QCOMPARE(p.caption(), qText(text::kComplete));
 }
 
