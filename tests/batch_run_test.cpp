@@ -42,49 +42,6 @@ struct BatchFixture {
     }
 };
 
-TEST(BatchRun, AnEmptyListOnlyReports) {
-    TempFolder temp;
-    BatchFixture batch;
-    batch.host.logPath = temp / "ErrorLog.txt";
-    const auto outcome = batch.run({});
-    EXPECT_EQ(outcome.pairs, 0u);
-    EXPECT_EQ(batch.host.captions, std::vector<std::string>{std::string(text::kComplete)});
-    EXPECT_TRUE(batch.host.messages.empty());
-    EXPECT_FALSE(fs::exists(batch.host.logPath));
-    EXPECT_FALSE(batch.engine.BatchMode);
-}
-
-TEST(BatchRun, FailuresOfEveryPairMakeOneReportInPairOrder) {
-    TempFolder temp;
-    for (const char* pair : {"one", "two"}) {
-        writeFile(temp / (std::string(pair) + "/src/sub/f.txt"), pair);
-        writeFile(temp / (std::string(pair) + "/bk/sub"), "a file where a folder must go");
-    }
-    writeFile(temp / "three/src/g.txt", "fine");
-    BatchFixture batch;
-    batch.host.logPath = temp / "ErrorLog.txt";
-    const auto outcome = batch.run({{temp / "one/src", temp / "one/bk"},
-                                    {temp / "three/src", temp / "three/bk"},
-                                    {temp / "two/src", temp / "two/bk"}});
-
-    EXPECT_EQ(outcome.pairs, 3u);
-    EXPECT_EQ(batch.selected, (std::vector<std::size_t>{0, 1, 2}));
-    EXPECT_EQ(batch.batchModeSeen, (std::vector<bool>{true, true, true}));
-    EXPECT_FALSE(batch.engine.BatchMode);
-    EXPECT_EQ(readFile(temp / "three/bk/g.txt"), "fine");
-    ASSERT_EQ(batch.host.messages.size(), 1u);
-    EXPECT_EQ(batch.host.messages[0].text, text::kErrorsOccurred);
-    const auto expected =
-        platform::toCodePage932(errorEntry(text::kFolderError, temp / "one/bk/sub") +
-                                errorEntry(text::kFolderError, temp / "two/bk/sub") + "\r\n");
-    ASSERT_TRUE(expected);
-    EXPECT_EQ(readFile(batch.host.logPath), *expected);
-    EXPECT_EQ(batch.host.captions.back(), text::kComplete);
-    EXPECT_EQ(std::count(batch.host.captions.begin(), batch.host.captions.end(),
-                         std::string(text::kComplete)),
-              1);
-}
-
 TEST(BatchRun, AMissingSourceOrARefusedPairIsToldAndTheBatchGoesOn) {
     TempFolder temp;
     writeFile(temp / "a/f.txt", "a");

@@ -1,16 +1,12 @@
 #include "platform/program_folder.h"
 
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 
-#include "tests/support/child_process.h"
 #include "tests/support/engine_run.h"
 #include "tests/support/temp_folder.h"
 
@@ -88,21 +84,6 @@ TEST(ProgramFolder, IsSorvikInsideAnAbsoluteXdgDataHomeCreatedWithItsParents) {
     EXPECT_EQ(namesIn(temp.path()), "data");
 }
 
-TEST(ProgramFolder, AnExistingFolderIsUsedAsItIsAndNoSeparatorIsLeftAtTheEnd) {
-    TempFolder temp;
-    std::filesystem::create_directories(temp / "data/Sorvik");
-    writeFile(temp / "data/Sorvik/list.lst", "/a\r\n/b\r\n");
-    ASSERT_EQ(::chmod((temp / "data").c_str(), 0751), 0);
-    ASSERT_EQ(::chmod((temp / "data/Sorvik").c_str(), 0755), 0);
-    const Environment environment(temp / "data//", std::nullopt);
-    const auto folder = programFolder();
-    ASSERT_TRUE(folder) << folder.error().message();
-    EXPECT_EQ(*folder, temp / "data/Sorvik");
-    EXPECT_EQ(permissionBits(temp / "data"), 0751u);
-    EXPECT_EQ(permissionBits(*folder), 0755u);
-    EXPECT_EQ(readFile(*folder + "/list.lst"), "/a\r\n/b\r\n");
-}
-
 TEST(ProgramFolder, WithoutAnAbsoluteXdgDataHomeItIsInsideTheHomeFolder) {
     const struct {
         Setting xdgDataHome;
@@ -155,38 +136,6 @@ TEST(ProgramFolder, SomethingOtherThanAFolderInTheWayIsAnError) {
             EXPECT_EQ(readFile(path), "in the way\n") << c.file;
         }
     }
-}
-
-TEST(ProgramFolder, WithoutHomeTheUserDatabaseNamesTheHomeFolder) {
-    const passwd* user = ::getpwuid(::getuid());
-    if (user == nullptr || user->pw_dir == nullptr || user->pw_dir[0] != '/') {
-        GTEST_SKIP() << "this user has no home folder in the user database";
-    }
-    const std::string home = user->pw_dir;
-    // A fresh tmpfs over the real home folder, seen only by the child, so nothing is left there.
-    const auto inChild = [&] {
-        enterPrivateMountNamespace();
-        if (::mount("sorvik-test", home.c_str(), "tmpfs", 0, "size=1m") != 0) {
-            throw ChildSkip("cannot mount a tmpfs on " + home + ": " + std::strerror(errno));
-        }
-        std::string report;
-        for (const Setting& value : {Setting(std::nullopt), Setting("")}) {
-            const Environment environment(std::nullopt, value);
-            const auto folder = programFolder();
-            report +=
-                (folder ? *folder : folder.error().message()) + " " +
-                (std::filesystem::is_directory(home + "/.local/share/Sorvik") ? "made" : "absent") +
-                "\n";
-        }
-        return report;
-    };
-    const std::string expected = home + "/.local/share/Sorvik made\n";
-    const ChildOutcome child = runInChild(inChild);
-    if (child.end == ChildOutcome::End::skipped) {
-        GTEST_SKIP() << child.report;
-    }
-    ASSERT_EQ(child.end, ChildOutcome::End::finished) << child.report;
-    EXPECT_EQ(child.report, expected + expected);
 }
 
 }  // namespace

@@ -87,19 +87,6 @@ class PairSelection : public QObject {
         QCOMPARE(readFile(listPath("bad.lst")), undecodable);
     }
 
-    void saveWritesThePairsAndLoadGivesThemBack() {
-        writeFile(listPath("a.lst"), kListBytes);
-        form_->ListPath = listPath("a.lst");
-        form_->FP1_Load();
-        column0_->addItem("/home/u/work");  // a duplicate pair stays
-        column1_->addItem("");
-        QVERIFY(!form_->FP1_Save());
-        QCOMPARE(readFile(listPath("a.lst")), kListBytes + "/home/u/work\r\n\r\n");
-        form_->FP1_Load();
-        QCOMPARE(column0_->count(), 3);
-        QCOMPARE(items(*column1_), (QStringList{"/mnt/b/写真", "", ""}));
-    }
-
     void saveWithNoCurrentListTouchesNothing() {
         column0_->addItem("/a");
         column1_->addItem("/b");

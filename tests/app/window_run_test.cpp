@@ -175,8 +175,6 @@ class WindowRunTest : public QObject {
     void singleRunWithAFolderErrorReportsItOnce();
     void batchOverAnEmptyListCompletesQuietly();
     void batchReportsTheErrorsOfAllPairsOnceAtTheEnd();
-    void batchGoesOnPastAMissingSource_data();
-    void batchGoesOnPastAMissingSource();
     void batchLeavesTheLastPairSelected_data();
     void batchLeavesTheLastPairSelected();
     void lockHeldInThisProcessStopsTheRun_data();
@@ -377,45 +375,6 @@ void WindowRunTest::batchReportsTheErrorsOfAllPairsOnceAtTheEnd() {
     QCOMPARE(logLines(p.form.ErrLogPath),
              (QStringList{label, qText(p.path("bk1/sub")), label, qText(p.path("bk3/d")), label,
                           qText(p.path("bk3/d/e")), QString()}));
-    QCOMPARE(p.caption(), qText(text::kComplete));
-}
-
-void WindowRunTest::batchGoesOnPastAMissingSource_data() {
-    QTest::addColumn<int>("missing");
-    QTest::newRow("first") << 0;
-    QTest::newRow("middle") << 1;
-    QTest::newRow("last") << 2;
-}
-
-void WindowRunTest::batchGoesOnPastAMissingSource() {
-    QFETCH(int, missing);
-    Program p;
-    QVERIFY(p.ui.found());
-    std::vector<sorvik::lists::PathPair> pairs;
-    for (int i = 0; i < 3; ++i) {
-        const std::string n = std::to_string(i);
-        if (i != missing) {
-            writeFile(p.path("src" + n + "/d/f" + n + ".txt"), "f" + n);
-        }
-        pairs.push_back({p.path("src" + n), p.path("bk" + n)});
-    }
-    QVERIFY(p.loadList(pairs));
-
-    ModalAnswerer answerer;
-    p.form.Command2_Click();
-
-    QCOMPARE(answerer.texts.size(), 1);
-    QVERIFY2(answerer.texts[0].startsWith(qText(text::kSourceNotFound)),
-             qPrintable(answerer.texts[0]));
-    for (int i = 0; i < 3; ++i) {
-        const std::string n = std::to_string(i);
-        const QStringList expected =
-            i == missing
-                ? QStringList()
-                : QStringList{QStringLiteral("d/"), QStringLiteral("d/f%1.txt=f%1").arg(i)};
-        QCOMPARE(treeOf(p.path("bk" + n)), expected);
-    }
-    QVERIFY(!fs::exists(p.form.ErrLogPath));  // a missing source is told, not logged
     QCOMPARE(p.caption(), qText(text::kComplete));
 }
 
