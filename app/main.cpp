@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QCheckBox>
-#include <QMessageBox>
 #include <string>
 
 #include "app/application_icon.h"
@@ -9,6 +8,7 @@
 #include "engine/messages.h"
 #include "platform/path_lookup.h"
 #include "platform/program_folder.h"
+#include "platform/separator.h"
 #include "platform/window_system.h"
 
 namespace {
@@ -24,7 +24,7 @@ void choosePreferredWindowPlatform() {
 
 // Opens the default list of the program folder, when there is one, with its first pair selected.
 void openDefaultList(sorvik::app::Form1& form) {
-    form.ListPath = form.programFolder() + "/Default.lst";
+    form.ListPath = form.programFolder() + sorvik::platform::kSeparator + "Default.lst";
     const auto kind = sorvik::platform::lookUp(form.ListPath);
     if (kind && *kind == sorvik::platform::EntryKind::ordinaryFile) {
         form.FP1_Load();
@@ -44,10 +44,10 @@ int main(int argc, char** argv) {
     sorvik::app::Form1 form(programFolder ? *programFolder : std::string());
     form.show();
     if (!programFolder) {
-        QMessageBox::warning(&form, QStringLiteral("Sorvik"),
-                             QString::fromUtf8(sorvik::engine::text::kFileUnwritable.data()) +
-                                 QStringLiteral("\n") +
-                                 QString::fromStdString(programFolder.error().message()));
+        // Runs still work without it; only the lists and the error log have nowhere to go.
+        form.showMessage({std::string(sorvik::engine::text::kFileUnwritable),
+                          {programFolder.error().message()},
+                          {}});
     } else {
         openDefaultList(form);
     }
