@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -487,6 +488,36 @@ void WindowRunTest::lockHeldInThisProcessStopsTheRun() {
 // run hands its caption to the screen and lets events through.
 enum class Moment { messageBox, caption };
 
+// Backs up src into bk from the window and calls `act` once while that run is on: inside the box
+// for the missing first pair of a batch, or at a caption of a single run. The list holds a missing
+// source either way, so a batch started from `act` would open a box of its own. Gives the texts
+// of the boxes the run showed.
+QStringList runActingDuring(Program& p, Moment moment, const std::function<void()>& act) {
+    std::vector<sorvik::lists::PathPair> pairs{{p.path("missing"), p.path("bk-missing")}};
+    if (moment == Moment::messageBox) {
+        pairs.push_back({p.path("src"), p.path("bk")});
+    }
+    if (!p.loadList(pairs)) {
+        return {QStringLiteral("<list not loaded>")};
+    }
+    ModalAnswerer answerer;
+    if (moment == Moment::messageBox) {
+        answerer.whileOpen = act;
+        p.form.Command2_Click();
+    } else {
+        p.setPair(p.path("src"), p.path("bk"));
+        p.form.setCaptionInterval(std::chrono::milliseconds(0));
+        QTimer::singleShot(0, &p.form, act);
+        p.form.Command1_Click();
+    }
+    return answerer.texts;
+}
+
+// The box a run acting at `moment` shows by itself.
+QStringList boxesOfItsOwn(Moment moment) {
+    return moment == Moment::messageBox ? QStringList{qText(text::kSourceNotFound)} : QStringList();
+}
+
 void WindowRunTest::noSecondRunStartsDuringARun_data() {
     QTest::addColumn<int>("moment");
     QTest::newRow("message box") << static_cast<int>(Moment::messageBox);
@@ -518,35 +549,15 @@ void WindowRunTest::noSecondRunStartsDuringARun() {
         QTest::mouseClick(p.ui.command2, Qt::LeftButton);
         nestedBoxes = nested.texts;
     };
-    ModalAnswerer answerer;
     QSignalSpy clicks1(p.ui.command1, &QPushButton::clicked);
     QSignalSpy clicks2(p.ui.command2, &QPushButton::clicked);
     bool firstRunWasOn = false;
-    if (static_cast<Moment>(moment) == Moment::messageBox) {
-        // The missing source's box opens mid-batch, with the boxes holding that pair: a second
-        // single run or batch would open a box of its own.
-        QVERIFY(
-            p.loadList({{p.path("missing"), p.path("bk-missing")}, {p.path("src"), p.path("bk")}}));
-        answerer.whileOpen = [&] {
-            firstRunWasOn = p.form.runInProgress();
-            tryAgain();
-        };
-        p.form.Command2_Click();
-        QCOMPARE(answerer.texts.size(), 1);
-        QVERIFY(answerer.texts[0].startsWith(qText(text::kSourceNotFound)));
-    } else {
-        // A list whose batch would open a box if one started.
-        QVERIFY(p.loadList({{p.path("missing"), p.path("bk-missing")}}));
-        p.setPair(p.path("src"), p.path("bk"));
-        p.form.setCaptionInterval(std::chrono::milliseconds(0));
-        QTimer::singleShot(0, &p.form, [&] {
-            firstRunWasOn = p.form.runInProgress();
-            tryAgain();
-        });
-        p.form.Command1_Click();
-        QCOMPARE(answerer.texts, QStringList());
-    }
+    const QStringList boxes = runActingDuring(p, static_cast<Moment>(moment), [&] {
+        firstRunWasOn = p.form.runInProgress();
+        tryAgain();
+    });
 
+    QCOMPARE(boxes, boxesOfItsOwn(static_cast<Moment>(moment)));
     QVERIFY(firstRunWasOn);
     QCOMPARE(attempts, 1);
     QCOMPARE(nestedBoxes, QStringList());
@@ -634,28 +645,15 @@ void WindowRunTest::closeDuringARunWaitsForTheRunToEnd() {
     QVERIFY(!p.form.isVisible());
     QVERIFY(p.show());
 
-    ModalAnswerer answerer;
     bool requestedDuringRun = false;
     bool visibleAfterRequest = false;
-    const auto requestClose = [&] {
+    const QStringList boxes = runActingDuring(p, static_cast<Moment>(moment), [&] {
         requestedDuringRun = p.form.runInProgress();
         p.form.close();
         visibleAfterRequest = p.form.isVisible();
-    };
-    if (static_cast<Moment>(moment) == Moment::messageBox) {
-        QVERIFY(
-            p.loadList({{p.path("missing"), p.path("bk-missing")}, {p.path("src"), p.path("bk")}}));
-        answerer.whileOpen = requestClose;
-        p.form.Command2_Click();
-        QCOMPARE(answerer.texts.size(), 1);
-    } else {
-        p.setPair(p.path("src"), p.path("bk"));
-        p.form.setCaptionInterval(std::chrono::milliseconds(0));
-        QTimer::singleShot(0, &p.form, requestClose);
-        p.form.Command1_Click();
-        QCOMPARE(answerer.texts, QStringList());
-    }
+    });
 
+    QCOMPARE(boxes, boxesOfItsOwn(static_cast<Moment>(moment)));
     QVERIFY(requestedDuringRun);
     QVERIFY(visibleAfterRequest);
     // The run went on to its end, and the handler returned with the window still there.
