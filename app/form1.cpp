@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -18,6 +19,7 @@
 
 #include "app/application_icon.h"
 #include "app/input_blocker.h"
+#include "app/qt_text.h"
 #include "app/twips.h"
 #include "engine/batch_run.h"
 #include "engine/messages.h"
@@ -28,18 +30,6 @@
 namespace sorvik::app {
 
 namespace {
-
-QString qText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string stdText(const QString& text) {
-    return text.toStdString();
-}
-
-std::string inFolder(const std::string& folder, std::string_view name) {
-    return folder + platform::kSeparator + std::string(name);
-}
 
 int selectedRow(const QListWidget& list) {
     const QList<QListWidgetItem*> selected = list.selectedItems();
@@ -73,7 +63,8 @@ class Form1::RunScope {
         form_.unsetCursor();
         form_.runLock_.reset();
         form_.runInProgress_ = false;
-        if (form_.closeRequested_) {
+        // A close request during the automatic batch waits for the whole timer tick.
+        if (form_.closeRequested_ && !form_.tickInProgress_) {
             form_.closeRequested_ = false;
             QTimer::singleShot(0, &form_, &QWidget::close);
         }
@@ -88,11 +79,7 @@ class Form1::RunScope {
 
 Form1::Form1(std::string programFolder, QWidget* parent)
     : QMainWindow(parent), programFolder_(std::move(programFolder)), engine_(*this) {
-    IniPath = inFolder(programFolder_, "sorvik01.ini");
-    ExtIniPath = inFolder(programFolder_, "sorvik02.ini");
-    ErrLogPath = inFolder(programFolder_, "ErrorLog.txt");
-    AutoGoPath = inFolder(programFolder_, "Auto.go");
-
+    setProgramPaths();
     setObjectName(QStringLiteral("Form1"));
     // The window keeps one size, so it offers no maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -118,6 +105,15 @@ void Form1::connectHandlers() {
         connect(FilPL_[i], &QListWidget::itemClicked, this, [this, i] { FilPL_Click(i); });
         Frame_[i]->installEventFilter(this);
     }
+    for (int i = 0; i < static_cast<int>(Check_.size()); ++i) {
+        // Like a click, a value the program sets itself raises the handler too.
+        connect(Check_[static_cast<std::size_t>(i)], &QCheckBox::toggled, this,
+                [this, i] { Check_Click(i); });
+    }
+    connect(Timer1_, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Text1_->installEventFilter(this);
+    // A double-click below the last entry lands on the viewport, not on an item.
+    List1_->viewport()->installEventFilter(this);
     connect(mn0Settings_, &QAction::triggered, this, [this] { mn0_Click(2); });
     connect(mn2_[0], &QAction::triggered, this, [this](bool checkedNow) {
         // The menu flips a checkable item by itself; undo that so the handler alone decides, as
@@ -225,9 +221,20 @@ void Form1::showText(const QString& text) {
     box.exec();
 }
 
+void Form1::reportUnwritable(const std::string& path) {
+    showText(messageWithPath(engine::text::kFileUnwritable, path));
+}
+
 void Form1::closeEvent(QCloseEvent* event) {
-    if (runInProgress_) {
+    if (runInProgress_ || tickInProgress_) {
+        // Handled once the handler that is running has wholly finished.
         closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    bool cancel = false;
+    Form_QueryUnload(cancel);
+    if (cancel) {
         event->ignore();
         return;
     }
@@ -243,7 +250,7 @@ void Form1::FP1_Load() {
     if (!pairs) {
         // The file stays as it was: with no list current, nothing can save over it.
         const std::string unreadable = std::exchange(ListPath, std::string());
-        showText(qText(engine::text::kFileUnreadable) + QStringLiteral("\r\n") + qText(unreadable));
+        showText(messageWithPath(engine::text::kFileUnreadable, unreadable));
         return;
     }
     for (const lists::PathPair& pair : *pairs) {
@@ -263,7 +270,7 @@ std::error_code Form1::FP1_Save() {
     }
     const std::error_code error = lists::writeListFile(ListPath, pairs);
     if (error) {
-        showText(qText(engine::text::kFileUnwritable) + QStringLiteral("\r\n") + qText(ListPath));
+        reportUnwritable(ListPath);
     }
     return error;
 }
@@ -324,6 +331,12 @@ void Form1::resizeEvent(QResizeEvent* event) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text1_ && event->type() == QEvent::KeyPress) {
+        Text1_KeyDown(static_cast<QKeyEvent*>(event)->key());
+    }
+    if (watched == List1_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        List1_DblClick();
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         for (int i = 0; i < 2; ++i) {
             if (watched == Frame_[i]) {

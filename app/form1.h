@@ -52,6 +52,23 @@ class Form1 : public QMainWindow, public engine::RunHost {
     // The automatic run's countdown, or kNoAutomaticRun.
     int AutoWait = kNoAutomaticRun;
 
+    // Start-up: the program folder's files, the automatic-run marker, the settings (or the first
+    // run's question for a list name), the list, the excluded extensions and the first pair.
+    void Form_Load();
+    // A close request: saves the settings and lets the window close, or, while an automatic run
+    // counts down, cancels that run and keeps the window.
+    void Form_QueryUnload(bool& cancel);
+    // Applies the always-on-top option.
+    void FBefor();
+    // Leaves the automatic-run marker for the next start.
+    std::error_code SaveAutoGo();
+
+    // The countdown's first tick after start-up and the tick after that; tests shorten them.
+    void setCountdownIntervals(std::chrono::milliseconds first, std::chrono::milliseconds tick) {
+        firstTickInterval_ = first;
+        tickInterval_ = tick;
+    }
+
     const std::string& programFolder() const { return programFolder_; }
     engine::BackupEngine& engine() { return engine_; }
     bool runInProgress() const { return runInProgress_; }
@@ -93,6 +110,10 @@ class Form1 : public QMainWindow, public engine::RunHost {
     void FilPL_Click(int index);
     void mn0_Click(int index);
     void mn2_Click(int index);
+    void Check_Click(int index);
+    void Timer1_Timer();
+    void Text1_KeyDown(int key);
+    void List1_DblClick();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -105,6 +126,17 @@ class Form1 : public QMainWindow, public engine::RunHost {
     void createControls();
     void createMenus();
     void connectHandlers();
+    void setProgramPaths();
+    void testForAutomaticRun();
+    void restoreSettings();
+    bool askForListName();
+    void openCurrentList();
+    void restoreExcludedExtensions();
+    void saveSettings();
+    void cancelAutomaticRun();
+    void showCountdown();
+    void runAutomaticBatch();
+    void reportUnwritable(const std::string& path);
     // Takes the program folder's lock for a run; false, once the user is told, when another
     // Sorvik run holds it.
     bool takeRunLock();
@@ -137,6 +169,10 @@ class Form1 : public QMainWindow, public engine::RunHost {
     std::array<QAction*, kListMenuItems> mn4_{};
 
     bool runInProgress_ = false;
+    // Set while a timer tick runs the automatic batch: a close request waits for its end.
+    bool tickInProgress_ = false;
+    std::chrono::milliseconds firstTickInterval_{1};
+    std::chrono::milliseconds tickInterval_{999};
     bool closeRequested_ = false;
     std::optional<platform::FolderLock> runLock_;
     std::string latestCaption_;

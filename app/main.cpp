@@ -1,14 +1,10 @@
 #include <QApplication>
-#include <QCheckBox>
 #include <string>
 
 #include "app/application_icon.h"
 #include "app/form1.h"
-#include "app/window_order.h"
 #include "engine/messages.h"
-#include "platform/path_lookup.h"
 #include "platform/program_folder.h"
-#include "platform/separator.h"
 #include "platform/window_system.h"
 
 namespace {
@@ -22,16 +18,6 @@ void choosePreferredWindowPlatform() {
     }
 }
 
-// Opens the default list of the program folder, when there is one, with its first pair selected.
-void openDefaultList(sorvik::app::Form1& form) {
-    form.ListPath = form.programFolder() + sorvik::platform::kSeparator + "Default.lst";
-    const auto kind = sorvik::platform::lookUp(form.ListPath);
-    if (kind && *kind == sorvik::platform::EntryKind::ordinaryFile) {
-        form.FP1_Load();
-    }
-    form.selectPair(0);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,20 +25,21 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sorvik"));
     QApplication::setWindowIcon(sorvik::app::applicationIcon());
+    // Lets the desktop match the window with the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("sorvik"));
 
     auto programFolder = sorvik::platform::programFolder();
     sorvik::app::Form1 form(programFolder ? *programFolder : std::string());
-    form.show();
-    if (!programFolder) {
-        // Runs still work without it; only the lists and the error log have nowhere to go.
+    if (programFolder) {
+        form.Form_Load();
+        form.show();
+    } else {
+        // Runs still work without it; only the lists, the settings and the error log have
+        // nowhere to go.
+        form.show();
         form.showMessage({std::string(sorvik::engine::text::kFileUnwritable),
                           {programFolder.error().message()},
                           {}});
-    } else {
-        openDefaultList(form);
     }
-    sorvik::app::SetWindowOrder(form, form.findChild<QCheckBox*>("Check_0")->isChecked()
-                                          ? sorvik::app::kTopmost
-                                          : sorvik::app::kNotTopmost);
     return QApplication::exec();
 }

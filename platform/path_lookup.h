@@ -25,6 +25,9 @@ Result<bool> isSameOrInside(const std::string& path, const std::string& folder);
 // Creates one folder level; its parent must exist.
 std::error_code createFolder(const std::string& path);
 
+// Removes one file (a link itself, never what it leads to).
+std::error_code removeFile(const std::string& path);
+
 // Flushes everything written to the file system that holds `path`.
 std::error_code syncFileSystem(const std::string& path);
 

@@ -105,6 +105,13 @@ std::error_code createFolder(const std::string& path) {
     return {};
 }
 
+std::error_code removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) {
+        return lastSystemError(errno);
+    }
+    return {};
+}
+
 std::error_code syncFileSystem(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY));
     if (!fd) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
@@ -11,7 +12,9 @@
 namespace sorvik::test {
 
 // Answers the message boxes a window opens while it is alive: each one's title and text are
-// recorded, then it is answered with `answer`. Create it before the click that opens a box: the
+// recorded, then it is answered with `answer`. Input boxes are answered from `inputAnswers` in
+// order (a null string cancels, as does running out of answers); their titles and prompts are
+// recorded in `inputTitles` and `prompts`. Create it before the click that opens a box: the
 // box is modal and the click returns only once it is gone. `whileOpen`, when given, runs once in
 // every box before it is answered, to act while the run that opened it is still on.
 class ModalAnswerer : public QObject {
@@ -24,9 +27,16 @@ class ModalAnswerer : public QObject {
     std::function<void()> whileOpen;
     QStringList titles;
     QStringList texts;
+    QStringList inputAnswers;
+    QStringList inputTitles;
+    QStringList prompts;
 
   private:
     void answerOpenBox() {
+        if (auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+            answerInput(*input);
+            return;
+        }
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || box == answered_) {
             return;
@@ -40,10 +50,27 @@ class ModalAnswerer : public QObject {
         box->done(answer_);
     }
 
+    void answerInput(QInputDialog& input) {
+        if (&input == answeredInput_) {
+            return;
+        }
+        answeredInput_ = &input;
+        inputTitles << input.windowTitle();
+        prompts << input.labelText();
+        const QString answer = inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
+        if (answer.isNull()) {
+            input.reject();
+            return;
+        }
+        input.setTextValue(answer);
+        input.accept();
+    }
+
     QMessageBox::StandardButton answer_;
     QTimer timer_;
     // Guarded: the next box a handler opens may be built at the address of the last one.
     QPointer<QMessageBox> answered_;
+    QPointer<QInputDialog> answeredInput_;
 };
 
 }  // namespace sorvik::test

@@ -1,0 +1,182 @@
+// Start-up and shutdown: the program folder's files, the settings and the excluded extensions.
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QInputDialog>
+#include <QListWidget>
+#include <QTimer>
+
+#include "app/form1.h"
+#include "app/qt_text.h"
+#include "app/window_order.h"
+#include "engine/messages.h"
+#include "lists/extension_file.h"
+#include "lists/list_file.h"
+#include "lists/list_name.h"
+#include "lists/settings_file.h"
+#include "platform/path_lookup.h"
+#include "platform/separator.h"
+
+namespace sorvik::app {
+
+namespace {
+
+constexpr const char* kListNamePrompt = "バックアップリスト名を入力してください";
+constexpr const char* kBadListName = "リスト名が正しくありません";
+
+// Only an ordinary file counts: a folder or a FIFO under one of the program's names is no file.
+bool isOrdinaryFile(const std::string& path) {
+    const auto kind = platform::lookUp(path);
+    return kind && *kind == platform::EntryKind::ordinaryFile;
+}
+
+}  // namespace
+
+void Form1::setProgramPaths() {
+    // Without a program folder there is nowhere to keep files: no path at all, rather than paths
+    // in the root folder.
+    const auto inFolder = [this](const char* name) {
+        return programFolder_.empty() ? std::string()
+                                      : programFolder_ + platform::kSeparator + name;
+    };
+    IniPath = inFolder("sorvik01.ini");
+    ExtIniPath = inFolder("sorvik02.ini");
+    ErrLogPath = inFolder("ErrorLog.txt");
+    AutoGoPath = inFolder("Auto.go");
+}
+
+void Form1::Form_Load() {
+    Loading = true;
+    setProgramPaths();
+    refreshFile2();
+    testForAutomaticRun();
+    restoreSettings();
+    openCurrentList();
+    restoreExcludedExtensions();
+    Loading = false;
+    if (FilPL_[0]->count() > 0) {
+        selectPair(0);
+    }
+    // The one place the program lets queued events run itself; it may already deliver the first
+    // countdown tick.
+    QCoreApplication::processEvents();
+}
+
+void Form1::testForAutomaticRun() {
+    if (!isOrdinaryFile(AutoGoPath)) {
+        AutoWait = kNoAutomaticRun;
+        return;
+    }
+    AutoWait = 5;
+    // Gone until the run has been done, so a start that crashes during the countdown is not
+    // automatic again.
+    static_cast<void>(platform::removeFile(AutoGoPath));
+    move(0, 0);
+    Form_Resize();
+    Timer1_->start(firstTickInterval_);
+}
+
+void Form1::restoreSettings() {
+    bool firstRun = !isOrdinaryFile(IniPath);
+    if (!firstRun) {
+        auto settings = lists::readSettingsFile(IniPath);
+        if (!settings) {
+            // Nothing of it can be trusted: start as on a first run, and say why.
+            showText(messageWithPath(engine::text::kFileUnreadable, IniPath));
+            firstRun = true;
+        } else {
+            ListPath = settings->listPath;
+            mn2_[0]->setChecked(settings->placeholder);
+            for (std::size_t i = 0; i < Check_.size(); ++i) {
+                Check_[i]->setChecked(settings->checks[i]);
+            }
+            FBefor();
+        }
+    }
+    if (firstRun) {
+        SetWindowOrder(*this, kTopmost);
+    }
+    // A list deleted in the last session leaves no current list: ask for one as on a first run.
+    if (firstRun || ListPath.empty()) {
+        while (!askForListName()) {
+        }
+    }
+}
+
+bool Form1::askForListName() {
+    QInputDialog box(this);
+    box.setObjectName(QStringLiteral("ListNameInput"));
+    box.setWindowTitle(qText(engine::text::kApplicationTitle));
+    box.setLabelText(QString::fromUtf8(kListNamePrompt));
+    box.setTextValue(QString());
+    // A cancelled box answers with an empty name, as an empty answer does.
+    const std::string name = box.exec() == QDialog::Accepted ? stdText(box.textValue()) : "";
+    if (!lists::isProperListName(name)) {
+        showText(QString::fromUtf8(kBadListName));
+        return false;
+    }
+    ListPath = programFolder_ + platform::kSeparator + lists::listFileName(name);
+    return true;
+}
+
+void Form1::openCurrentList() {
+    if (isOrdinaryFile(ListPath)) {
+        FP1_Load();
+        return;
+    }
+    if (const std::error_code error = lists::writeListFile(ListPath, {})) {
+        reportUnwritable(ListPath);
+    }
+}
+
+void Form1::restoreExcludedExtensions() {
+    if (!isOrdinaryFile(ExtIniPath)) {
+        return;
+    }
+    const auto entries = lists::readExtensionFile(ExtIniPath);
+    if (!entries) {
+        showText(messageWithPath(engine::text::kFileUnreadable, ExtIniPath));
+        return;
+    }
+    for (const std::string& entry : *entries) {
+        List1_->addItem(qText(entry));
+    }
+}
+
+void Form1::FBefor() {
+    SetWindowOrder(*this, Check_[lists::kAlwaysOnTop]->isChecked() ? kTopmost : kNotTopmost);
+}
+
+void Form1::Form_QueryUnload(bool& cancel) {
+    if (AutoWait < 0) {
+        saveSettings();
+        return;
+    }
+    cancel = true;
+    cancelAutomaticRun();
+}
+
+void Form1::saveSettings() {
+    if (IniPath.empty()) {
+        return;
+    }
+    lists::Settings settings;
+    settings.listPath = ListPath;
+    settings.placeholder = mn2_[0]->isChecked();
+    for (std::size_t i = 0; i < Check_.size(); ++i) {
+        settings.checks[i] = Check_[i]->isChecked();
+    }
+    if (lists::writeSettingsFile(IniPath, settings)) {
+        reportUnwritable(IniPath);
+    }
+    std::vector<std::string> entries;
+    entries.reserve(static_cast<std::size_t>(List1_->count()));
+    for (int i = 0; i < List1_->count(); ++i) {
+        entries.push_back(stdText(List1_->item(i)->text()));
+    }
+    if (lists::writeExtensionFile(ExtIniPath, entries)) {
+        reportUnwritable(ExtIniPath);
+    }
+}
+
+}  // namespace sorvik::app
