@@ -311,8 +311,9 @@ QSize Form1::stripSize() const {
     const QScreen* display = screen();
     const int screenWidth = display ? display->geometry().width() : width();
     const int frameWidth = frameGeometry().width() - geometry().width();
-    // Height 0: the window system keeps its own minimum, so only the caption shows.
-    return {screenWidth - frameWidth, 0};
+    // As low as a window can be: the title bar shows the caption and little else. Height 0
+    // would not do: Qt does not map a window of no height at all.
+    return {screenWidth - frameWidth, 1};
 }
 
 void Form1::Form_Resize() {

@@ -223,6 +223,9 @@ class Startup : public QObject {
         QCOMPARE(form_->pos(), QPoint(0, 0));
         QCOMPARE(form_->frameGeometry().width(), form_->screen()->geometry().width());
         QVERIFY(form_->height() < 100);
+        // A window of no height at all would never reach the screen.
+        form_->show();
+        QVERIFY(form_->windowHandle()->isVisible());
     }
 
     void theCloseSavesWhatTheUserChanged() {
