@@ -226,8 +226,8 @@ void Form1::reportUnwritable(const std::string& path) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (runInProgress_ || tickInProgress_) {
-        // Handled once the handler that is running has wholly finished.
+    if (runInProgress_ || tickInProgress_ || Loading) {
+        // Handled once the handler that is running, or start-up, has wholly finished.
         closeRequested_ = true;
         event->ignore();
         return;

@@ -61,6 +61,9 @@ void Form1::Timer1_Timer() {
     if (runInProgress_ || tickInProgress_) {
         return;  // never a second batch, whatever the timer does
     }
+    if (Loading) {
+        return;  // start-up is still asking or telling something; the timer ticks again
+    }
     if (AutoWait == 0) {
         runAutomaticBatch();
     } else if (AutoWait >= 1 && AutoWait <= 6) {

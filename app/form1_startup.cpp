@@ -57,6 +57,10 @@ void Form1::Form_Load() {
     if (FilPL_[0]->count() > 0) {
         selectPair(0);
     }
+    if (std::exchange(closeRequested_, false)) {
+        // Asked for while a start-up box was open: closing then would have saved half a start.
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
     // The one place the program lets queued events run itself; it may already deliver the first
     // countdown tick.
     QCoreApplication::processEvents();

@@ -228,6 +228,34 @@ class Startup : public QObject {
         QVERIFY(form_->windowHandle()->isVisible());
     }
 
+    void theCountdownWaitsUntilStartUpHasAskedForTheList() {
+        writeFile(path("Auto.go"), "");
+        form_ = std::make_unique<Form1>(folder_->path().string());
+        form_->setCountdownIntervals(std::chrono::milliseconds(1), std::chrono::milliseconds(1));
+        ModalAnswerer answerer;
+        answerer.inputAnswers << QStringLiteral("Daily");
+        int waitingWhileAsked = -1;
+        answerer.whileOpen = [&] {
+            QTest::qWait(30);  // ticks enough for the whole countdown, were it running
+            waitingWhileAsked = form_->AutoWait;
+        };
+        form_->Form_Load();
+        QCOMPARE(waitingWhileAsked, 5);
+        QCOMPARE(form_->ListPath, path("Daily.lst"));
+    }
+
+    void aCloseDuringStartUpWaitsForItsEnd() {
+        form_ = std::make_unique<Form1>(folder_->path().string());
+        ModalAnswerer answerer;
+        answerer.inputAnswers << QStringLiteral("Daily");
+        answerer.whileOpen = [&] { form_->close(); };
+        form_->Form_Load();
+        // Closing in the middle would have saved a start with no list.
+        QTRY_VERIFY(fs::exists(path("sorvik01.ini")));
+        QCOMPARE(sorvik::lists::readSettingsFile(path("sorvik01.ini"))->listPath,
+                 path("Daily.lst"));
+    }
+
     void theCloseSavesWhatTheUserChanged() {
         sorvik::lists::writeListFile(path("a.lst"), {{"/s", "/b"}});
         writeSettings(Settings{path("a.lst")});

@@ -16,7 +16,8 @@ namespace sorvik::test {
 // order (a null string cancels, as does running out of answers); their titles and prompts are
 // recorded in `inputTitles` and `prompts`. Create it before the click that opens a box: the
 // box is modal and the click returns only once it is gone. `whileOpen`, when given, runs once in
-// every box before it is answered, to act while the run that opened it is still on.
+// every box, input boxes included, before it is answered, to act while the run that opened it is
+// still on.
 class ModalAnswerer : public QObject {
   public:
     explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok) : answer_(answer) {
@@ -57,6 +58,9 @@ class ModalAnswerer : public QObject {
         answeredInput_ = &input;
         inputTitles << input.windowTitle();
         prompts << input.labelText();
+        if (whileOpen) {
+            whileOpen();
+        }
         const QString answer = inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
         if (answer.isNull()) {
             input.reject();
