@@ -70,6 +70,33 @@ Command parseRun(const std::vector<std::string>& args) {
     return run;
 }
 
+Command parseBatch(const std::vector<std::string>& args) {
+    BatchCommand batch;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == "--quiet") {
+            batch.quiet = true;
+        } else if (isOption(arg, "--folder")) {
+            auto value = optionValue("--folder", args, i);
+            if (!value || value->empty()) {
+                return UsageError{"--folder needs a folder"};
+            }
+            batch.folder = std::move(*value);
+        } else if (isOption(arg, "--list")) {
+            auto value = optionValue("--list", args, i);
+            if (!value || value->empty()) {
+                return UsageError{"--list needs a file"};
+            }
+            batch.list = std::move(*value);
+        } else if (arg.starts_with("--")) {
+            return UsageError{"unknown option " + std::string(arg)};
+        } else {
+            return UsageError{"batch takes no folders of its own: " + std::string(arg)};
+        }
+    }
+    return batch;
+}
+
 void resolvePath(std::string& path, const std::string& workingFolder) {
     if (!path.empty() && !platform::isAbsolutePath(path)) {
         path = engine::childPath(workingFolder, path);
@@ -81,6 +108,11 @@ void resolvePath(std::string& path, const std::string& workingFolder) {
 void resolveAgainst(RunCommand& command, const std::string& workingFolder) {
     resolvePath(command.source, workingFolder);
     resolvePath(command.backup, workingFolder);
+}
+
+void resolveAgainst(BatchCommand& command, const std::string& workingFolder) {
+    resolvePath(command.folder, workingFolder);
+    resolvePath(command.list, workingFolder);
 }
 
 Command parseCommandLine(const std::vector<std::string>& arguments) {
@@ -95,7 +127,7 @@ Command parseCommandLine(const std::vector<std::string>& arguments) {
         return parseRun(arguments);
     }
     if (command == "batch") {
-        return UsageError{"batch is not available in this build yet: it needs the settings files"};
+        return parseBatch(arguments);
     }
     return UsageError{"unknown command " + std::string(command)};
 }
@@ -115,11 +147,14 @@ const char* usageText() {
            "  --log FILE     write the error entries to FILE (code page 932, CR LF)\n"
            "  --quiet        no progress line and no summary\n"
            "\n"
-           "batch runs every pair of the current list of the program folder (not in this build "
-           "yet).\n"
+           "batch runs every pair of the current list with the options saved in the program\n"
+           "folder, one error log for all of them in its ErrorLog.txt.\n"
+           "  --folder DIR   use DIR as the program folder instead of $XDG_DATA_HOME/Sorvik\n"
+           "  --list FILE    run the pairs of this list instead of the current one\n"
+           "  --quiet        no progress line and no summary\n"
            "\n"
            "Exit status: 0 no errors; 1 errors, a refused pair, a missing source or another run\n"
-           "holding the lock; 2 wrong usage or unreadable settings.\n";
+           "holding the lock; 2 wrong usage, or settings or a list that cannot be read.\n";
 }
 
 }  // namespace sorvik::cli

@@ -4,16 +4,19 @@
 #include <variant>
 #include <vector>
 
-#include "engine/run_host.h"
+#include "cli/run_setup.h"
 
 namespace sorvik::cli {
 
-// `sorvik-cli run SOURCE BACKUP [options]`
-struct RunCommand {
-    std::string source;
-    std::string backup;
-    engine::RunOptions options;
-    std::string logPath;  // empty: no log file
+// `sorvik-cli run SOURCE BACKUP [options]`: the arguments name the whole setup of the run.
+struct RunCommand : RunSetup {
+    bool quiet = false;
+};
+
+// `sorvik-cli batch [--folder DIR] [--list FILE] [--quiet]`
+struct BatchCommand {
+    std::string folder;  // empty: the program folder
+    std::string list;    // empty: the list the settings name
     bool quiet = false;
 };
 
@@ -24,13 +27,14 @@ struct UsageError {
     std::string reason;
 };
 
-using Command = std::variant<RunCommand, HelpCommand, UsageError>;
+using Command = std::variant<RunCommand, BatchCommand, HelpCommand, UsageError>;
 
 Command parseCommandLine(const std::vector<std::string>& arguments);
 
 // Folders given relative to the working folder are made absolute against it, as a shell user
 // expects; the engine itself takes only absolute folders.
 void resolveAgainst(RunCommand& command, const std::string& workingFolder);
+void resolveAgainst(BatchCommand& command, const std::string& workingFolder);
 
 // The text `--help` prints.
 const char* usageText();

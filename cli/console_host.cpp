@@ -1,6 +1,7 @@
 #include "cli/console_host.h"
 
 #include <cinttypes>
+#include <utility>
 
 namespace sorvik::cli {
 namespace {
@@ -23,8 +24,13 @@ std::string humanBytes(std::uint64_t bytes) {
 
 }  // namespace
 
-ConsoleHost::ConsoleHost(const RunCommand& command, std::FILE* messages, bool showProgress)
-    : command_(command), messages_(messages), showProgress_(showProgress) {}
+ConsoleHost::ConsoleHost(RunSetup setup, std::FILE* messages, bool showProgress)
+    : setup_(std::move(setup)), messages_(messages), showProgress_(showProgress) {}
+
+void ConsoleHost::selectPair(std::string source, std::string backup) {
+    setup_.source = std::move(source);
+    setup_.backup = std::move(backup);
+}
 
 void ConsoleHost::setCaption(std::string_view) {
     // The caption itself changes for every file; the line is redrawn a few times a second.
@@ -41,14 +47,7 @@ void ConsoleHost::setCaption(std::string_view) {
 
 void ConsoleHost::showMessage(const engine::UserMessage& message) {
     clearProgress();
-    std::fprintf(messages_, "%s", message.text.c_str());
-    if (message.lines.empty() && !message.subject.empty()) {
-        std::fprintf(messages_, ": %s", message.subject.c_str());
-    }
-    std::fprintf(messages_, "\n");
-    for (const std::string& line : message.lines) {
-        std::fprintf(messages_, "%s\n", line.c_str());
-    }
+    writeMessage(messages_, message);
 }
 
 void ConsoleHost::errorRecorded(std::string_view label, std::string_view path) {
@@ -74,6 +73,17 @@ void ConsoleHost::clearProgress() {
     if (progressShown_) {
         std::fprintf(messages_, "\r\x1b[K");
         progressShown_ = false;
+    }
+}
+
+void writeMessage(std::FILE* stream, const engine::UserMessage& message) {
+    std::fprintf(stream, "%s", message.text.c_str());
+    if (message.lines.empty() && !message.subject.empty()) {
+        std::fprintf(stream, ": %s", message.subject.c_str());
+    }
+    std::fprintf(stream, "\n");
+    for (const std::string& line : message.lines) {
+        std::fprintf(stream, "%s\n", line.c_str());
     }
 }
 

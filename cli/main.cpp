@@ -1,40 +1,35 @@
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/batch_on_console.h"
 #include "cli/command_line.h"
-#include "cli/console_host.h"
-#include "engine/backup_engine.h"
+#include "cli/console_run.h"
+#include "cli/exit_status.h"
 
 namespace {
 
 using namespace sorvik;
 
-constexpr int kExitClean = 0;
-constexpr int kExitTrouble = 1;
-constexpr int kExitUsage = 2;
-
 int runPair(const cli::RunCommand& command) {
-    const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
-    cli::ConsoleHost host(command, stderr, onTerminal && !command.quiet);
-    engine::BackupEngine engine(host);
-    host.watch(engine.stats());
+    return cli::runOnConsole(
+        command, command.quiet, [](engine::BackupEngine& engine, cli::ConsoleHost&) {
+            const bool completed = engine.singleRun() == engine::RunOutcome::completed;
+            return cli::WorkEnd{.summarize = completed, .trouble = !completed};
+        });
+}
 
-    const auto started = std::chrono::steady_clock::now();
-    const engine::RunOutcome outcome = engine.singleRun();
-    host.finishProgress();
-    if (!command.quiet && outcome == engine::RunOutcome::completed) {
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
-        std::printf("%s\n", cli::summaryLine(engine.stats(), elapsed).c_str());
+// Paths are resolved against the working folder as the shell user means them; without one they
+// stay as given.
+template <class CommandType>
+CommandType resolved(CommandType command) {
+    std::error_code error;
+    const std::filesystem::path workingFolder = std::filesystem::current_path(error);
+    if (!error) {
+        cli::resolveAgainst(command, workingFolder.string());
     }
-    if (outcome != engine::RunOutcome::completed || engine.stats().errors > 0) {
-        return kExitTrouble;
-    }
-    return kExitClean;
+    return command;
 }
 
 }  // namespace
@@ -44,17 +39,14 @@ int main(int argc, char** argv) {
     const cli::Command command = cli::parseCommandLine(arguments);
     if (std::holds_alternative<cli::HelpCommand>(command)) {
         std::fputs(cli::usageText(), stdout);
-        return kExitClean;
+        return cli::kExitClean;
     }
     if (const auto* error = std::get_if<cli::UsageError>(&command)) {
         std::fprintf(stderr, "sorvik-cli: %s\n\n%s", error->reason.c_str(), cli::usageText());
-        return kExitUsage;
+        return cli::kExitUsage;
     }
-    cli::RunCommand run = std::get<cli::RunCommand>(command);
-    std::error_code error;
-    const std::filesystem::path workingFolder = std::filesystem::current_path(error);
-    if (!error) {
-        cli::resolveAgainst(run, workingFolder.string());
+    if (const auto* batch = std::get_if<cli::BatchCommand>(&command)) {
+        return cli::runBatchOnConsole(resolved(*batch));
     }
-    return runPair(run);
+    return runPair(resolved(std::get<cli::RunCommand>(command)));
 }

@@ -7,6 +7,7 @@
 #include "engine/messages.h"
 #include "platform/code_page.h"
 #include "tests/support/child_process.h"
+#include "tests/support/sorvik_cli.h"
 #include "tests/support/temp_folder.h"
 
 namespace sorvik::cli {
@@ -21,11 +22,7 @@ namespace text = engine::text;
 // Runs sorvik-cli through the shell; `streams` picks what the output holds (default: both).
 test::CommandResult cli(const std::vector<std::string>& arguments,
                         const std::string& streams = "2>&1") {
-    std::string command = "'" SORVIK_CLI_PATH "'";
-    for (const std::string& argument : arguments) {
-        command += " '" + argument + "'";
-    }
-    return test::runCommand(command + " " + streams);
+    return test::runCommand(test::sorvikCliCommand(arguments) + " " + streams);
 }
 
 bool contains(const std::string& text, std::string_view part) {

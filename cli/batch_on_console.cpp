@@ -1,0 +1,93 @@
+#include "cli/batch_on_console.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+
+#include "cli/batch_plan.h"
+#include "cli/console_run.h"
+#include "cli/exit_status.h"
+#include "engine/batch_run.h"
+#include "engine/messages.h"
+#include "platform/folder_lock.h"
+#include "platform/path_lookup.h"
+#include "platform/program_folder.h"
+
+namespace sorvik::cli {
+namespace {
+
+// One of the program's messages, with the path it is about below it, as a run's messages look.
+void tell(std::string_view text, std::string line = {}) {
+    engine::UserMessage message{std::string(text), {}, {}};
+    if (!line.empty()) {
+        message.lines.push_back(std::move(line));
+    }
+    writeMessage(stderr, message);
+}
+
+// The folder the batch works in, or std::nullopt once the reason it has none has been told.
+std::optional<std::string> chooseProgramFolder(const std::string& given) {
+    if (given.empty()) {
+        auto folder = platform::programFolder();
+        if (!folder) {
+            tell(engine::text::kFileUnreadable, folder.error().message());
+            return std::nullopt;
+        }
+        return std::move(*folder);
+    }
+    const auto kind = platform::lookUp(given);
+    if (!kind || *kind != platform::EntryKind::folder) {
+        tell(engine::text::kFileUnreadable, given);
+        return std::nullopt;
+    }
+    return given;
+}
+
+// The program folder's lock, to hold for as long as the batch runs; empty when the folder cannot
+// be locked at all. Fails only while another run holds it: a folder that cannot be locked cannot
+// be locked by another run either, so the window goes ahead then too.
+platform::Result<std::optional<platform::FolderLock>> takeRunLock(const std::string& folder) {
+    auto lock = platform::FolderLock::tryAcquire(folder);
+    if (lock) {
+        return std::optional<platform::FolderLock>(std::move(*lock));
+    }
+    if (lock.error() == std::errc::resource_unavailable_try_again) {
+        return lock.error();
+    }
+    return std::optional<platform::FolderLock>();
+}
+
+int runPlan(const BatchPlan& plan, bool quiet) {
+    return runOnConsole(plan.setup, quiet, [&](engine::BackupEngine& engine, ConsoleHost& host) {
+        const engine::BatchOutcome outcome = engine::runBatch(
+            engine, plan.pairs.size(),
+            [&](std::size_t i) { host.selectPair(plan.pairs[i].source, plan.pairs[i].backup); });
+        return WorkEnd{.summarize = true,
+                       .trouble = outcome.sourcesMissing > 0 || outcome.refused > 0};
+    });
+}
+
+}  // namespace
+
+int runBatchOnConsole(const BatchCommand& command) {
+    const auto folder = chooseProgramFolder(command.folder);
+    if (!folder) {
+        return kExitUsage;
+    }
+    const auto lock = takeRunLock(*folder);
+    if (!lock) {
+        tell(engine::text::kAnotherRunInProgress);
+        return kExitTrouble;
+    }
+    const auto plan = loadBatchPlan(*folder, command.list);
+    if (const auto* unreadable = std::get_if<UnreadableFile>(&plan)) {
+        tell(engine::text::kFileUnreadable, unreadable->path);
+        return kExitUsage;
+    }
+    return runPlan(std::get<BatchPlan>(plan), command.quiet);
+}
+
+}  // namespace sorvik::cli

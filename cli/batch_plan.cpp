@@ -1,0 +1,93 @@
+#include "cli/batch_plan.h"
+
+#include <optional>
+#include <string_view>
+
+#include "lists/extension_file.h"
+#include "lists/list_file.h"
+#include "lists/settings_file.h"
+#include "platform/separator.h"
+
+namespace sorvik::cli {
+namespace {
+
+std::string inFolder(const std::string& folder, std::string_view name) {
+    return folder + platform::kSeparator + std::string(name);
+}
+
+bool isMissing(std::error_code error) {
+    return error == std::errc::no_such_file_or_directory;
+}
+
+// The settings, or std::nullopt when there is no settings file.
+std::variant<std::optional<lists::Settings>, UnreadableFile> readSettings(const std::string& path) {
+    auto settings = lists::readSettingsFile(path);
+    if (settings) {
+        return std::optional<lists::Settings>(std::move(*settings));
+    }
+    if (isMissing(settings.error())) {
+        return std::optional<lists::Settings>();
+    }
+    return UnreadableFile{path, settings.error()};
+}
+
+std::variant<std::vector<std::string>, UnreadableFile> readExcludedExtensions(
+    const std::string& path) {
+    auto entries = lists::readExtensionFile(path);
+    if (entries) {
+        return std::move(*entries);
+    }
+    if (isMissing(entries.error())) {
+        return std::vector<std::string>();
+    }
+    return UnreadableFile{path, entries.error()};
+}
+
+engine::RunOptions runOptions(const lists::Settings& settings,
+                              std::vector<std::string> excludedExtensions) {
+    engine::RunOptions options;
+    options.extensionRule = settings.checks[lists::kSkipExcludedExtensions];
+    options.sizeRule = settings.checks[lists::kOnlyWhenLarger];
+    options.timeRule = settings.checks[lists::kOnlyWhenNewer];
+    options.placeholder = settings.placeholder;
+    options.excludedExtensions = std::move(excludedExtensions);
+    return options;
+}
+
+}  // namespace
+
+std::variant<BatchPlan, UnreadableFile> loadBatchPlan(const std::string& folder,
+                                                      const std::string& listPath) {
+    const std::string settingsPath = inFolder(folder, "sorvik01.ini");
+    auto settings = readSettings(settingsPath);
+    if (auto* failure = std::get_if<UnreadableFile>(&settings)) {
+        return std::move(*failure);
+    }
+    const auto& stored = std::get<std::optional<lists::Settings>>(settings);
+    // Without a list of its own the batch runs the current list, which only the settings name.
+    const std::string chosenList = listPath.empty() && stored ? stored->listPath : listPath;
+    if (chosenList.empty()) {
+        return UnreadableFile{settingsPath,
+                              std::make_error_code(stored ? std::errc::invalid_argument
+                                                          : std::errc::no_such_file_or_directory)};
+    }
+
+    const std::string extensionPath = inFolder(folder, "sorvik02.ini");
+    auto extensions = readExcludedExtensions(extensionPath);
+    if (auto* failure = std::get_if<UnreadableFile>(&extensions)) {
+        return std::move(*failure);
+    }
+    auto pairs = lists::readListFile(chosenList);
+    if (!pairs) {
+        return UnreadableFile{chosenList, pairs.error()};
+    }
+
+    BatchPlan plan;
+    plan.pairs = std::move(*pairs);
+    plan.setup.options = runOptions(stored.value_or(lists::Settings{}),
+                                    std::get<std::vector<std::string>>(std::move(extensions)));
+    plan.setup.logPath = inFolder(folder, "ErrorLog.txt");
+    return plan;
+}
+
+}  // namespace sorvik::cli

@@ -1,0 +1,33 @@
+#include "cli/console_run.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <utility>
+
+#include "cli/exit_status.h"
+
+namespace sorvik::cli {
+
+int runOnConsole(RunSetup setup, bool quiet,
+                 const std::function<WorkEnd(engine::BackupEngine&, ConsoleHost&)>& work) {
+    const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
+    ConsoleHost host(std::move(setup), stderr, onTerminal && !quiet);
+    engine::BackupEngine engine(host);
+    host.watch(engine.stats());
+
+    const auto started = std::chrono::steady_clock::now();
+    const WorkEnd end = work(engine, host);
+    host.finishProgress();
+    if (!quiet && end.summarize) {
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+        std::printf("%s\n", summaryLine(engine.stats(), elapsed).c_str());
+    }
+    if (end.trouble || engine.stats().errors > 0) {
+        return kExitTrouble;
+    }
+    return kExitClean;
+}
+
+}  // namespace sorvik::cli
