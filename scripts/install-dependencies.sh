@@ -10,6 +10,7 @@ packages=(
     fonts-ipafont-gothic  # Japanese text in the window
     dosfstools exfatprogs # FAT and exFAT images for the time-granularity tests
     util-linux            # mount, unshare, setpriv for the fault tests
+    desktop-file-utils    # checks the installed menu entry
 )
 
 missing=()
