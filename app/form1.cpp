@@ -335,8 +335,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Text1_ && event->type() == QEvent::KeyPress) {
         Text1_KeyDown(static_cast<QKeyEvent*>(event)->key());
     }
-    if (watched == List1_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        List1_DblClick();
+    if (watched == List1_->viewport() && filterList1Mouse(*event)) {
+        return true;
     }
     if (event->type() == QEvent::MouseButtonPress) {
         for (int i = 0; i < 2; ++i) {
@@ -347,6 +347,29 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool Form1::filterList1Mouse(const QEvent& event) {
+    switch (event.type()) {
+        case QEvent::MouseButtonDblClick:
+            List1_DblClick();
+            // The double-click's own release would select the entry that moved up under the cursor.
+            swallowList1Release_ = true;
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease: {
+            if (event.type() == QEvent::MouseButtonRelease &&
+                std::exchange(swallowList1Release_, false)) {
+                return true;
+            }
+            // A click on the empty space below the entries keeps the selection, so a double-click
+            // there still removes the selected entry.
+            const auto& mouse = static_cast<const QMouseEvent&>(event);
+            return List1_->itemAt(mouse.position().toPoint()) == nullptr;
+        }
+        default:
+            return false;
+    }
 }
 
 void Form1::Frame_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPosition) {

@@ -144,6 +144,8 @@ class Form1 : public QMainWindow, public engine::RunHost {
     QSize stripSize() const;
     void showLatestCaption();
     void showText(const QString& text);
+    // True when a mouse event on List1 is handled here and must not reach the list.
+    bool filterList1Mouse(const QEvent& event);
 
     std::string programFolder_;
     engine::BackupEngine engine_;
@@ -169,6 +171,7 @@ class Form1 : public QMainWindow, public engine::RunHost {
     std::array<QAction*, kListMenuItems> mn4_{};
 
     bool runInProgress_ = false;
+    bool swallowList1Release_ = false;
     // Set while a timer tick runs the automatic batch: a close request waits for its end.
     bool tickInProgress_ = false;
     std::chrono::milliseconds firstTickInterval_{1};

@@ -22,6 +22,7 @@
 #include "lists/list_file.h"
 #include "platform/folder_lock.h"
 #include "platform/text_file.h"
+#include "tests/app/support/folder_contents.h"
 #include "tests/app/support/modal_answerer.h"
 #include "tests/support/temp_folder.h"
 
@@ -31,58 +32,19 @@ namespace fs = std::filesystem;
 namespace text = sorvik::engine::text;
 using sorvik::app::Form1;
 using sorvik::platform::FolderLock;
+using sorvik::test::boxText;
 using sorvik::test::ModalAnswerer;
+using sorvik::test::qText;
 using sorvik::test::readFile;
 using sorvik::test::setModifiedTime;
 using sorvik::test::TempFolder;
+using sorvik::test::textLines;
+using sorvik::test::treeOf;
 using sorvik::test::writeFile;
-
-QString qText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The box text for a message and the lines below it, as the window shows it.
-QString boxText(std::string_view message, const std::string& line) {
-    return qText(message) + QLatin1Char('\n') + qText(line);
-}
-
-// Every entry below `root`, sorted: a folder as "name/", a file as "name=contents".
-QStringList treeOf(const fs::path& root) {
-    QStringList entries;
-    std::error_code error;
-    if (!fs::exists(root, error)) {
-        return entries;
-    }
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-        const QString relative =
-            QString::fromStdString(entry.path().lexically_relative(root).string());
-        if (entry.is_directory()) {
-            entries << relative + QLatin1Char('/');
-        } else {
-            entries << relative + QLatin1Char('=') + QString::fromStdString(readFile(entry.path()));
-        }
-    }
-    entries.sort();
-    return entries;
-}
 
 QStringList sorted(QStringList entries) {
     entries.sort();
     return entries;
-}
-
-// The error log's lines, decoded; one "<unreadable ...>" line when it cannot be read.
-QStringList logLines(const std::string& path) {
-    const auto lines = sorvik::platform::readTextLines(path);
-    if (!lines) {
-        return {QStringLiteral("<unreadable: %1>")
-                    .arg(QString::fromStdString(lines.error().message()))};
-    }
-    QStringList decoded;
-    for (const std::string& line : *lines) {
-        decoded << qText(line);
-    }
-    return decoded;
 }
 
 bool lockIsBusy(const std::string& folder) {
@@ -373,7 +335,7 @@ void WindowRunTest::batchReportsTheErrorsOfAllPairsOnceAtTheEnd() {
     QCOMPARE(captionWhileBoxOpen, qText(text::kComplete));
     QCOMPARE(secondBackupWhileBoxOpen, QStringList{QStringLiteral("fine.txt=fine")});
     const QString label = qText(text::kFolderError);
-    QCOMPARE(logLines(p.form.ErrLogPath),
+    QCOMPARE(textLines(p.form.ErrLogPath),
              (QStringList{label, qText(p.path("bk1/sub")), label, qText(p.path("bk3/d")), label,
                           qText(p.path("bk3/d/e")), QString()}));
     QCOMPARE(p.caption(), qText(text::kComplete));
