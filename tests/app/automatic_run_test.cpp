@@ -201,6 +201,8 @@ void AutomaticRunTest::startUpArmsTheCountdownOnlyForAMarkerFile() {
         QCOMPARE(p.timer()->interval(), static_cast<int>(kFirstByHand.count()));
         QCOMPARE(p.form.pos(), QPoint(0, 0));
         QVERIFY(p.form.size() != normal);  // the countdown strip
+        // A window of no height at all would never reach the screen.
+        QVERIFY(p.form.windowHandle()->isVisible());
     } else {
         QCOMPARE(p.form.AutoWait, Form1::kNoAutomaticRun);
         QCOMPARE(p.form.size(), normal);

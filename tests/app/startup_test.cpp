@@ -211,23 +211,6 @@ class Startup : public QObject {
         QCOMPARE(items(*form_->findChild<QListWidget*>("List1")), entries);
     }
 
-    void theMarkerGivesTheCountdownStripAndIsGone() {
-        writeSettings(Settings{path("l.lst")});
-        writeFile(path("Auto.go"), "");
-        form_ = std::make_unique<Form1>(folder_->path().string());
-        form_->setCountdownIntervals(std::chrono::hours(1), std::chrono::hours(1));
-        form_->Form_Load();
-        QCOMPARE(form_->AutoWait, 5);
-        QVERIFY(!fs::exists(path("Auto.go")));
-        QVERIFY(form_->findChild<QTimer*>("Timer1")->isActive());
-        QCOMPARE(form_->pos(), QPoint(0, 0));
-        QCOMPARE(form_->frameGeometry().width(), form_->screen()->geometry().width());
-        QVERIFY(form_->height() < 100);
-        // A window of no height at all would never reach the screen.
-        form_->show();
-        QVERIFY(form_->windowHandle()->isVisible());
-    }
-
     void theCountdownWaitsUntilStartUpHasAskedForTheList() {
         writeFile(path("Auto.go"), "");
         form_ = std::make_unique<Form1>(folder_->path().string());
