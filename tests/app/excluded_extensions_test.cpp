@@ -5,7 +5,6 @@
 #include <QListWidget>
 #include <QWindow>
 #include <QtTest>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,13 +13,15 @@
 #include "lists/extension_file.h"
 #include "lists/list_file.h"
 #include "lists/settings_file.h"
+#include "tests/app/support/folder_contents.h"
 #include "tests/app/support/modal_answerer.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using sorvik::app::Form1;
+using sorvik::test::itemTexts;
+using sorvik::test::makeProgramFolder;
 using sorvik::test::ModalAnswerer;
 using sorvik::test::readFile;
 using sorvik::test::TempFolder;
@@ -33,26 +34,12 @@ std::vector<std::string> stdTexts(const QStringList& texts) {
     return converted;
 }
 
-QStringList items(const QListWidget& list) {
-    QStringList texts;
-    for (int i = 0; i < list.count(); ++i) {
-        texts << list.item(i)->text();
-    }
-    return texts;
-}
-
 // A double-click as the window system delivers it: press, release, a second press that also
 // arrives as a double-click, release. QTest's widget overload sends the double-click event alone.
 void doubleClick(QWidget& target, const QPoint& position) {
     QWindow* window = target.window()->windowHandle();
     QTest::mouseDClick(window, Qt::LeftButton, {},
                        window->mapFromGlobal(target.mapToGlobal(position)));
-}
-
-std::string makeProgramFolder(const TempFolder& temp) {
-    const std::string folder = temp / "program";
-    fs::create_directory(folder);
-    return folder;
 }
 
 // A started window with its settings panel showing, on a program folder whose sorvik02.ini holds
@@ -107,18 +94,14 @@ class ExcludedExtensionsTest : public QObject {
     void otherKeysAddNothing();
     void doubleClickRemovesTheSelectedEntry_data();
     void doubleClickRemovesTheSelectedEntry();
-    void removalLeavesNothingSelected();
     void entriesAreSavedInOrderOnClose();
 };
 
 void ExcludedExtensionsTest::enterAddsTheTextExactlyAsTyped_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("key");
-    QTest::newRow("plain") << QStringLiteral("txt") << static_cast<int>(Qt::Key_Return);
     QTest::newRow("blanks kept") << QStringLiteral(" tmp ") << static_cast<int>(Qt::Key_Return);
-    QTest::newRow("dot kept") << QStringLiteral(".bak") << static_cast<int>(Qt::Key_Return);
     QTest::newRow("comma kept") << QStringLiteral("a,b") << static_cast<int>(Qt::Key_Return);
-    QTest::newRow("Japanese") << QStringLiteral("日本語") << static_cast<int>(Qt::Key_Return);
     QTest::newRow("empty text, empty entry") << QString() << static_cast<int>(Qt::Key_Return);
     QTest::newRow("same as a listed one")
         << QStringLiteral("bak") << static_cast<int>(Qt::Key_Return);
@@ -130,13 +113,13 @@ void ExcludedExtensionsTest::enterAddsTheTextExactlyAsTyped() {
     QFETCH(int, key);
     Program p({QStringLiteral("bak")});
     QVERIFY(p.ready);
-    QCOMPARE(items(*p.list1), QStringList{QStringLiteral("bak")});
+    QCOMPARE(itemTexts(*p.list1), QStringList{QStringLiteral("bak")});
 
     ModalAnswerer answerer;
     p.type(typed, static_cast<Qt::Key>(key));
 
     const QStringList expected{QStringLiteral("bak"), typed};
-    QCOMPARE(items(*p.list1), expected);
+    QCOMPARE(itemTexts(*p.list1), expected);
     QCOMPARE(p.text1->text(), QString());
     QCOMPARE(p.sentToTheEngine(), expected);
     QCOMPARE(answerer.texts, QStringList());
@@ -145,10 +128,8 @@ void ExcludedExtensionsTest::enterAddsTheTextExactlyAsTyped() {
 void ExcludedExtensionsTest::otherKeysAddNothing_data() {
     QTest::addColumn<int>("key");
     QTest::newRow("letter") << static_cast<int>(Qt::Key_A);
-    QTest::newRow("space") << static_cast<int>(Qt::Key_Space);
     QTest::newRow("tab") << static_cast<int>(Qt::Key_Tab);
     QTest::newRow("escape") << static_cast<int>(Qt::Key_Escape);
-    QTest::newRow("down") << static_cast<int>(Qt::Key_Down);
 }
 
 void ExcludedExtensionsTest::otherKeysAddNothing() {
@@ -169,8 +150,6 @@ void ExcludedExtensionsTest::doubleClickRemovesTheSelectedEntry_data() {
     QTest::addColumn<int>("clicked");   // -1: the empty space below the last entry
     QTest::addColumn<QStringList>("left");
     const QStringList three{QStringLiteral("tmp"), QStringLiteral("bak"), QStringLiteral("log")};
-    QTest::newRow("on an entry") << three << -1 << 1
-                                 << QStringList{QStringLiteral("tmp"), QStringLiteral("log")};
     QTest::newRow("on another entry than the selected one")
         << three << 0 << 2 << QStringList{QStringLiteral("tmp"), QStringLiteral("bak")};
     QTest::newRow("on the last one left")
@@ -190,7 +169,7 @@ void ExcludedExtensionsTest::doubleClickRemovesTheSelectedEntry() {
     QFETCH(QStringList, left);
     Program p(entries);
     QVERIFY(p.ready);
-    QCOMPARE(items(*p.list1), entries);
+    QCOMPARE(itemTexts(*p.list1), entries);
     QWidget& viewport = *p.list1->viewport();
     if (selected >= 0) {
         QTest::mouseClick(&viewport, Qt::LeftButton, {},
@@ -209,29 +188,13 @@ void ExcludedExtensionsTest::doubleClickRemovesTheSelectedEntry() {
     doubleClick(viewport, place);
 
     // A click on the empty space must keep the selection for the double-click to remove it.
-    QCOMPARE(items(*p.list1), left);
+    QCOMPARE(itemTexts(*p.list1), left);
     QCOMPARE(p.sentToTheEngine(), left);
     // No neighbour may inherit the selection, or a later double-click below the entries would
     // remove it; the double-click's own release lands on the entry that moved up.
     QVERIFY(p.list1->selectedItems().isEmpty());
-}
-
-void ExcludedExtensionsTest::removalLeavesNothingSelected() {
-    Program p({QStringLiteral("tmp"), QStringLiteral("bak"), QStringLiteral("log")});
-    QVERIFY(p.ready);
-    p.list1->setCurrentRow(1);  // as the arrow keys select
-    QCOMPARE(p.list1->selectedItems().size(), 1);
-
     p.form.List1_DblClick();
-
-    const QStringList left{QStringLiteral("tmp"), QStringLiteral("log")};
-    QCOMPARE(items(*p.list1), left);
-    // The entry that took the removed one's place is not selected in its stead: the next
-    // double-click removes nothing.
-    QVERIFY(p.list1->selectedItems().isEmpty());
-    p.form.List1_DblClick();
-    QCOMPARE(items(*p.list1), left);
-    QCOMPARE(p.sentToTheEngine(), left);
+    QCOMPARE(itemTexts(*p.list1), left);
 }
 
 void ExcludedExtensionsTest::entriesAreSavedInOrderOnClose() {
@@ -244,7 +207,7 @@ void ExcludedExtensionsTest::entriesAreSavedInOrderOnClose() {
     doubleClick(*p.list1->viewport(), p.list1->visualItemRect(p.list1->item(1)).center());
     const QStringList expected{QStringLiteral("bak"), QStringLiteral("log"), QStringLiteral("bak"),
                                QStringLiteral("日本")};
-    QCOMPARE(items(*p.list1), expected);
+    QCOMPARE(itemTexts(*p.list1), expected);
     ModalAnswerer answerer;
 
     QVERIFY(p.form.close());
@@ -252,16 +215,13 @@ void ExcludedExtensionsTest::entriesAreSavedInOrderOnClose() {
     QCOMPARE(answerer.texts, QStringList());
     // Code page 932, every line ended by CR LF.
     QCOMPARE(readFile(p.form.ExtIniPath), std::string("bak\r\nlog\r\nbak\r\n\x93\xfa\x96\x7b\r\n"));
-    const auto read = sorvik::lists::readExtensionFile(p.form.ExtIniPath);
-    QVERIFY(read);
-    QCOMPARE(*read, stdTexts(expected));
 
     // The next start shows them again, in the same order.
     Form1 next(p.folder);
     next.Form_Load();
     auto* restored = next.findChild<QListWidget*>(QStringLiteral("List1"));
     QVERIFY(restored);
-    QCOMPARE(items(*restored), expected);
+    QCOMPARE(itemTexts(*restored), expected);
 }
 
 QTEST_MAIN(ExcludedExtensionsTest)

@@ -14,11 +14,13 @@
 #include "app/form1.h"
 #include "lists/list_file.h"
 #include "lists/settings_file.h"
+#include "tests/app/support/folder_contents.h"
 #include "tests/app/support/modal_answerer.h"
 #include "tests/support/temp_folder.h"
 
 using sorvik::app::Form1;
 using sorvik::lists::Settings;
+using sorvik::test::itemTexts;
 using sorvik::test::ModalAnswerer;
 using sorvik::test::readFile;
 using sorvik::test::writeFile;
@@ -27,14 +29,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kPrompt = "バックアップリスト名を入力してください";
-
-QStringList items(const QListWidget& list) {
-    QStringList texts;
-    for (int i = 0; i < list.count(); ++i) {
-        texts << list.item(i)->text();
-    }
-    return texts;
-}
 
 QList<bool> checkValues(const Form1& form) {
     QList<bool> values;
@@ -132,7 +126,7 @@ class Startup : public QObject {
         sorvik::lists::writeListFile(path("a.lst"), {{"/s0", "/b0"}, {"/s1", "/b1"}});
         writeSettings(Settings{path("a.lst")});
         load();
-        QCOMPARE(items(column(0)), (QStringList{"/s0", "/s1"}));
+        QCOMPARE(itemTexts(column(0)), (QStringList{"/s0", "/s1"}));
         QCOMPARE(column(0).currentRow(), 0);
         QVERIFY(column(0).item(0)->isSelected());
         QCOMPARE(box(0).text(), QStringLiteral("/s0"));
@@ -150,12 +144,6 @@ class Startup : public QObject {
         QTest::newRow("always on top off")
             << "%1\r\nFalse\r\n 0 \r\n 0 \r\n 1 \r\n 0 \r\n 1 \r\n"
             << false << QList<bool>{false, false, true, false, true} << false;
-        QTest::newRow("cut short after line 3")
-            << "%1\r\nTrue\r\n 0 \r\n"
-            << true << QList<bool>{false, true, false, true, false} << false;
-        QTest::newRow("items that do not convert")
-            << "%1\r\nmaybe\r\nx\r\n 0 \r\n7\r\n\r\n 1 \r\n"
-            << false << QList<bool>{true, false, false, true, true} << true;
     }
     void storedOptionsComeBack() {
         QFETCH(QString, contents);
@@ -176,15 +164,6 @@ class Startup : public QObject {
         QVERIFY(!fs::exists(path("Auto.go")));
     }
 
-    void aListPathWithACommaIsKeptWhole() {
-        sorvik::lists::writeListFile(path("a, b.lst"), {{"/s", "/b"}});
-        writeFile(path("sorvik01.ini"),
-                  path("a, b.lst") + "\r\nFalse\r\n 1 \r\n 1 \r\n 0 \r\n 1 \r\n 0 \r\n");
-        load();
-        QCOMPARE(form_->ListPath, path("a, b.lst"));
-        QCOMPARE(box(0).text(), QStringLiteral("/s"));
-    }
-
     void aSettingsFileThatIsNotTextIsReportedAndTheFirstRunFollows() {
         writeFile(path("sorvik01.ini"), "\x81\x81\x81\r\n");
         ModalAnswerer answerer;
@@ -195,20 +174,13 @@ class Startup : public QObject {
         QCOMPARE(form_->ListPath, path("New.lst"));
     }
 
-    void excludedExtensionsComeBackOneFieldAtATime_data() {
-        QTest::addColumn<QString>("contents");
-        QTest::addColumn<QStringList>("entries");
-        QTest::newRow("two lines") << "tmp\r\nbak\r\n" << QStringList{"tmp", "bak"};
-        QTest::newRow("a comma") << "a,b\r\n" << QStringList{"a", "b"};
-        QTest::newRow("empty lines skipped") << "\r\nx\r\n\r\n" << QStringList{"x"};
-    }
-    void excludedExtensionsComeBackOneFieldAtATime() {
-        QFETCH(QString, contents);
-        QFETCH(QStringList, entries);
+    // How the file splits into entries is settings_file_test's; here they reach List1.
+    void excludedExtensionsComeBack() {
         writeSettings(Settings{path("l.lst")});
-        writeFile(path("sorvik02.ini"), contents.toStdString());
+        writeFile(path("sorvik02.ini"), "tmp\r\na,b\r\n\r\n");
         load();
-        QCOMPARE(items(*form_->findChild<QListWidget*>("List1")), entries);
+        QCOMPARE(itemTexts(*form_->findChild<QListWidget*>("List1")),
+                 (QStringList{"tmp", "a", "b"}));
     }
 
     void theCountdownWaitsUntilStartUpHasAskedForTheList() {

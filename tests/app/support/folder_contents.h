@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QListWidget>
 #include <QString>
 #include <QStringList>
 #include <filesystem>
@@ -18,6 +19,22 @@ inline QString qText(std::string_view text) {
 // The box text for a message and the line below it, as the window shows it.
 inline QString boxText(std::string_view message, const std::string& line) {
     return qText(message) + QLatin1Char('\n') + qText(line);
+}
+
+// A folder "program" inside `temp`, for a window to keep its files in.
+inline std::string makeProgramFolder(const TempFolder& temp) {
+    const std::string folder = temp / "program";
+    std::filesystem::create_directory(folder);
+    return folder;
+}
+
+// The texts of a list's entries, in order.
+inline QStringList itemTexts(const QListWidget& list) {
+    QStringList texts;
+    for (int i = 0; i < list.count(); ++i) {
+        texts << list.item(i)->text();
+    }
+    return texts;
 }
 
 // Every entry below `root`, sorted: a folder as "name/", a file as "name=contents".
