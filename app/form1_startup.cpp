@@ -124,11 +124,14 @@ bool Form1::askForListName() {
 }
 
 void Form1::openCurrentList() {
-    if (isOrdinaryFile(ListPath)) {
+    // Only a list that is surely missing is created: one that cannot even be looked up may exist,
+    // and loading it reports it and leaves it alone.
+    const auto kind = platform::lookUp(ListPath);
+    if (!kind || *kind != platform::EntryKind::missing) {
         FP1_Load();
         return;
     }
-    if (const std::error_code error = lists::writeListFile(ListPath, {})) {
+    if (lists::writeListFile(ListPath, {})) {
         reportUnwritable(ListPath);
     }
 }
