@@ -1,15 +1,10 @@
 // The window's controls, menus, fixed size, countdown strip and window order.
 #include <QAction>
-#include <QCheckBox>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QtTest>
 
 #include "app/form1.h"
@@ -66,44 +61,6 @@ class Form1Layout : public QObject {
         QVERIFY2(widget, qPrintable(name));
         QCOMPARE(widget->geometry(), geometry);
         QCOMPARE(widget->isVisible(), shown);
-    }
-
-    void textsAndInitialStates() {
-        QCOMPARE(form_->windowTitle(), QStringLiteral("Sorvik"));
-        QVERIFY(!form_->windowIcon().pixmap(16, 16).isNull());
-        QCOMPARE(text<QLabel>("Label1_0"), QStringLiteral("元フォルダ"));
-        QCOMPARE(text<QLabel>("Label1_1"), QStringLiteral("バックアップ"));
-        QCOMPARE(text<QPushButton>("Command1"), QStringLiteral("バックアップ"));
-        QCOMPARE(text<QPushButton>("Command2"), QStringLiteral("一括処理"));
-        QCOMPARE(find<QGroupBox>("Frame_0")->title(), QStringLiteral("パスリスト"));
-        QCOMPARE(find<QGroupBox>("Frame_1")->title(), QStringLiteral("環境設定"));
-        QCOMPARE(text<QLineEdit>("FilP_0"), QString());
-        QCOMPARE(text<QLineEdit>("FilP_1"), QString());
-        QCOMPARE(find<QLineEdit>("Text1")->toolTip(), QStringLiteral("Enterキーで追加"));
-        QCOMPARE(find<QListWidget>("List1")->toolTip(), QStringLiteral("ダブルクリックで削除"));
-
-        const QStringList checkTexts{"常に手前に表示", "バックアップファイルは処理しない",
-                                     "サイズが大きい時のみ処理する", "時間が新しい時のみ処理する",
-                                     "選択しているリストを自動処理する"};
-        const QList<bool> initiallyOn{true, true, false, true, false};
-        for (int i = 0; i < 5; ++i) {
-            auto* check = find<QCheckBox>(QStringLiteral("Check_%1").arg(i));
-            QCOMPARE(check->text(), checkTexts[i]);
-            QCOMPARE(check->isChecked(), initiallyOn[i]);
-            // Two states only: a click on an unchecked box gives "checked", never the third.
-            QVERIFY(!check->isTristate());
-        }
-
-        auto* timer = find<QTimer>("Timer1");
-        QVERIFY(!timer->isActive());
-        QVERIFY(form_->findChild<QListWidget*>("File2"));
-        QCOMPARE(form_->AutoWait, Form1::kNoAutomaticRun);
-        QCOMPARE(form_->ListPath, std::string());
-        const std::string folder = form_->programFolder();
-        QCOMPARE(form_->IniPath, folder + "/sorvik01.ini");
-        QCOMPARE(form_->ExtIniPath, folder + "/sorvik02.ini");
-        QCOMPARE(form_->ErrLogPath, folder + "/ErrorLog.txt");
-        QCOMPARE(form_->AutoGoPath, folder + "/Auto.go");
     }
 
     void menuBarShowsOptionAndSettingsOnly() {
@@ -247,10 +204,6 @@ class Form1Layout : public QObject {
             qFatal("no control %s", qPrintable(name));
         }
         return found;
-    }
-    template <class Widget>
-    QString text(const QString& name) {
-        return find<Widget>(name)->text();
     }
     static QStringList items(const QListWidget& list) {
         QStringList texts;
