@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -12,13 +12,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
 #include "app/application_icon.h"
+#include "app/drive_picker.h"
 #include "app/input_blocker.h"
+#include "app/list_rows.h"
 #include "app/qt_text.h"
 #include "app/twips.h"
 #include "engine/batch_run.h"
@@ -30,16 +33,6 @@
 namespace sorvik::app {
 
 namespace {
-
-int selectedRow(const QListWidget& list) {
-    const QList<QListWidgetItem*> selected = list.selectedItems();
-    return selected.isEmpty() ? -1 : list.row(selected.first());
-}
-
-QString textAt(const QListWidget& list, int row) {
-    const QListWidgetItem* item = list.item(row);
-    return item ? item->text() : QString();
-}
 
 // A menu caption shows "&" as a mnemonic mark unless it is doubled.
 QString menuCaption(const QString& text) {
@@ -115,6 +108,25 @@ void Form1::connectHandlers() {
     // A double-click below the last entry lands on the viewport, not on an item.
     List1_->viewport()->installEventFilter(this);
     connect(mn0Settings_, &QAction::triggered, this, [this] { mn0_Click(2); });
+    for (int i = 0; i < 2; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        connect(mn1_[index], &QAction::triggered, this, [this, i] { mn1_Click(i); });
+        connect(mn3_[index], &QAction::triggered, this, [this, i] { mn3_Click(i); });
+        // Right presses on the lists open menus and must not move their selection.
+        FilPL_[index]->viewport()->installEventFilter(this);
+        FilP_[index]->installEventFilter(this);
+        connect(Drive_[index], &QComboBox::activated, this, [this, i] {
+            restoreFolderBox(i);
+            Drive_Change(i);
+        });
+        connect(Drive_[index], &DrivePicker::dismissed, this, [this, i] { restoreFolderBox(i); });
+    }
+    for (int i = 0; i < kListMenuItems; ++i) {
+        connect(mn4_[static_cast<std::size_t>(i)], &QAction::triggered, this,
+                [this, i] { mn4_Click(i); });
+    }
+    connect(File2_, &QListWidget::itemClicked, this, &Form1::File2_Click);
+    File2_->viewport()->installEventFilter(this);
     connect(mn2_[0], &QAction::triggered, this, [this](bool checkedNow) {
         // The menu flips a checkable item by itself; undo that so the handler alone decides, as
         // when it is called directly.
@@ -221,6 +233,15 @@ void Form1::showText(const QString& text) {
     box.exec();
 }
 
+bool Form1::askYesNo(const QString& question) {
+    QString shown = question;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(QMessageBox::NoIcon, qText(engine::text::kApplicationTitle), shown,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void Form1::reportUnwritable(const std::string& path) {
     showText(messageWithPath(engine::text::kFileUnwritable, path));
 }
@@ -263,6 +284,10 @@ std::error_code Form1::FP1_Save() {
     if (ListPath.empty()) {
         return {};
     }
+    return writeColumns();
+}
+
+std::error_code Form1::writeColumns() {
     std::vector<lists::PathPair> pairs;
     pairs.reserve(static_cast<std::size_t>(FilPL_[0]->count()));
     for (int i = 0; i < FilPL_[0]->count(); ++i) {
@@ -338,6 +363,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == List1_->viewport() && filterList1Mouse(*event)) {
         return true;
     }
+    for (int i = 0; i < 2; ++i) {
+        if (watched == FilP_[i] && filterFolderBox(i, *event)) {
+            return true;
+        }
+    }
+    if (filterRightPress(watched, *event)) {
+        return true;
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         for (int i = 0; i < 2; ++i) {
             if (watched == Frame_[i]) {
@@ -370,6 +403,64 @@ bool Form1::filterList1Mouse(const QEvent& event) {
         default:
             return false;
     }
+}
+
+bool Form1::filterFolderBox(int index, QEvent& event) {
+    switch (event.type()) {
+        case QEvent::KeyPress: {
+            const int key = static_cast<const QKeyEvent&>(event).key();
+            FilP_KeyDown(index, key);
+            // Enter has done its work; the box has nothing to do with it.
+            return key == Qt::Key_Return || key == Qt::Key_Enter;
+        }
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            const Qt::MouseButton button = static_cast<const QMouseEvent&>(event).button();
+            FilP_MouseDown(index, button);
+            return button == Qt::RightButton;
+        }
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            // Files and folders only; the box never takes dragged text itself.
+            auto& drag = static_cast<QDragMoveEvent&>(event);
+            if (drag.mimeData()->hasUrls()) {
+                drag.acceptProposedAction();
+            } else {
+                drag.ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto& drop = static_cast<QDropEvent&>(event);
+            FilP_OLEDragDrop(index, *drop.mimeData());
+            drop.acceptProposedAction();
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+bool Form1::filterRightPress(QObject* watched, const QEvent& event) {
+    if (event.type() != QEvent::MouseButtonPress && event.type() != QEvent::MouseButtonDblClick) {
+        return false;
+    }
+    const auto& press = static_cast<const QMouseEvent&>(event);
+    if (press.button() != Qt::RightButton) {
+        return false;
+    }
+    const QPoint at = press.globalPosition().toPoint();
+    for (int i = 0; i < 2; ++i) {
+        if (watched == FilPL_[i]->viewport()) {
+            FilPL_MouseDown(i, press.button(), at);
+            return true;
+        }
+    }
+    if (watched == File2_->viewport()) {
+        File2_MouseDown(press.button(), at);
+        return true;
+    }
+    return false;
 }
 
 void Form1::Frame_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPosition) {

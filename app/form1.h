@@ -13,16 +13,18 @@
 
 class QAction;
 class QCheckBox;
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QMimeData;
 class QPushButton;
 class QTimer;
 
 namespace sorvik::app {
+
+class DrivePicker;
 
 // The program's one window. It shows the current backup list and the pair to run, holds the
 // options, and is the front end the backup engine reads its folders and options from and reports
@@ -93,6 +95,15 @@ class Form1 : public QMainWindow, public engine::RunHost {
     // Lists the program folder's list files in File2.
     void refreshFile2();
 
+    // The right button over a column offers adding and deleting pairs; the selection stays.
+    void FilPL_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPosition);
+    // The right button over File2 offers a new list and deleting the selected one.
+    void File2_MouseDown(Qt::MouseButton button, const QPoint& globalPosition);
+    // The right button over a folder box puts its drive picker in its place.
+    void FilP_MouseDown(int index, Qt::MouseButton button);
+    // Files or folders dropped on a folder box: the first one's path, as a folder path.
+    void FilP_OLEDragDrop(int index, const QMimeData& dropped);
+
     // How often a run hands its latest caption to the screen and lets the window repaint.
     void setCaptionInterval(std::chrono::milliseconds interval) { captionInterval_ = interval; }
 
@@ -114,6 +125,12 @@ class Form1 : public QMainWindow, public engine::RunHost {
     void Timer1_Timer();
     void Text1_KeyDown(int key);
     void List1_DblClick();
+    void mn1_Click(int index);
+    void File2_Click();
+    void mn3_Click(int index);
+    void mn4_Click(int index);
+    void FilP_KeyDown(int index, int key);
+    void Drive_Change(int index);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -130,6 +147,27 @@ class Form1 : public QMainWindow, public engine::RunHost {
     void testForAutomaticRun();
     void restoreSettings();
     bool askForListName();
+    // The answer of a name box titled "Sorvik"; empty when cancelled.
+    std::string askName(const QString& objectName, const char* prompt);
+    bool askYesNo(const QString& question);
+    // A list file's path in the program folder; empty when there is no program folder.
+    std::string programFilePath(const std::string& name) const;
+    // Saves pairs the user has just edited, or says that no list is current to save them to.
+    void saveEditedColumns();
+    // The two columns into the list file at ListPath, reported when it fails.
+    std::error_code writeColumns();
+    void addPair();
+    void deleteSelectedPair();
+    void createList();
+    void deleteSelectedListFile();
+    // Switches to the list file `path` once the current list is saved; a failed save keeps it.
+    void switchList(const std::string& path);
+    void showDrivePicker(int index);
+    void restoreFolderBox(int index);
+    // True when an event on a folder box is handled here and must not reach the box.
+    bool filterFolderBox(int index, QEvent& event);
+    // True when a right-button press on a list's viewport opened a menu here.
+    bool filterRightPress(QObject* watched, const QEvent& event);
     void openCurrentList();
     void restoreExcludedExtensions();
     void saveSettings();
@@ -152,7 +190,7 @@ class Form1 : public QMainWindow, public engine::RunHost {
 
     std::array<QLabel*, 2> Label1_{};
     std::array<QLineEdit*, 2> FilP_{};
-    std::array<QComboBox*, 2> Drive_{};
+    std::array<DrivePicker*, 2> Drive_{};
     QPushButton* Command1_ = nullptr;
     QPushButton* Command2_ = nullptr;
     std::array<QGroupBox*, 2> Frame_{};

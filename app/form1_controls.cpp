@@ -1,7 +1,6 @@
 // Builds the window's controls and menus, placed from their twips figures.
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
@@ -12,6 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/drive_picker.h"
 #include "app/form1.h"
 #include "app/twips.h"
 
@@ -66,20 +66,22 @@ void Form1::createControls() {
 
     FilP_[0] = place(new QLineEdit(client), indexedName("FilP", 0), twipsRect(1080, 60, 4845, 300));
     Drive_[0] =
-        place(new QComboBox(client), indexedName("Drive", 0), twipsRect(1080, 60, 5115, 300));
+        place(new DrivePicker(client), indexedName("Drive", 0), twipsRect(1080, 60, 5115, 300));
     FilP_[1] =
         place(new QLineEdit(client), indexedName("FilP", 1), twipsRect(1080, 420, 4850, 300));
     Drive_[1] =
-        place(new QComboBox(client), indexedName("Drive", 1), twipsRect(1080, 420, 5115, 300));
+        place(new DrivePicker(client), indexedName("Drive", 1), twipsRect(1080, 420, 5115, 300));
     Label1_[0] = newCaption(client, indexedName("Label1", 0), QStringLiteral("元フォルダ"),
                             twipsRect(180, 120, 825, 180), *FilP_[0]);
     Label1_[1] = newCaption(client, indexedName("Label1", 1), QStringLiteral("バックアップ"),
                             twipsRect(60, 480, 930, 180), *FilP_[1]);
-    for (QComboBox* drive : Drive_) {
+    for (DrivePicker* drive : Drive_) {
         drive->hide();
     }
     for (QLineEdit* folder : FilP_) {
         folder->setAcceptDrops(true);
+        // The right button belongs to the drive picker.
+        folder->setContextMenuPolicy(Qt::PreventContextMenu);
     }
 
     Command1_ = place(new QPushButton(QStringLiteral("バックアップ"), client),

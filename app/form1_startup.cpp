@@ -15,14 +15,12 @@
 #include "lists/list_name.h"
 #include "lists/settings_file.h"
 #include "platform/path_lookup.h"
-#include "platform/separator.h"
 
 namespace sorvik::app {
 
 namespace {
 
 constexpr const char* kListNamePrompt = "バックアップリスト名を入力してください";
-constexpr const char* kBadListName = "リスト名が正しくありません";
 
 // Only an ordinary file counts: a folder or a FIFO under one of the program's names is no file.
 bool isOrdinaryFile(const std::string& path) {
@@ -33,16 +31,10 @@ bool isOrdinaryFile(const std::string& path) {
 }  // namespace
 
 void Form1::setProgramPaths() {
-    // Without a program folder there is nowhere to keep files: no path at all, rather than paths
-    // in the root folder.
-    const auto inFolder = [this](const char* name) {
-        return programFolder_.empty() ? std::string()
-                                      : programFolder_ + platform::kSeparator + name;
-    };
-    IniPath = inFolder("sorvik01.ini");
-    ExtIniPath = inFolder("sorvik02.ini");
-    ErrLogPath = inFolder("ErrorLog.txt");
-    AutoGoPath = inFolder("Auto.go");
+    IniPath = programFilePath("sorvik01.ini");
+    ExtIniPath = programFilePath("sorvik02.ini");
+    ErrLogPath = programFilePath("ErrorLog.txt");
+    AutoGoPath = programFilePath("Auto.go");
 }
 
 void Form1::Form_Load() {
@@ -108,19 +100,23 @@ void Form1::restoreSettings() {
 }
 
 bool Form1::askForListName() {
-    QInputDialog box(this);
-    box.setObjectName(QStringLiteral("ListNameInput"));
-    box.setWindowTitle(qText(engine::text::kApplicationTitle));
-    box.setLabelText(QString::fromUtf8(kListNamePrompt));
-    box.setTextValue(QString());
-    // A cancelled box answers with an empty name, as an empty answer does.
-    const std::string name = box.exec() == QDialog::Accepted ? stdText(box.textValue()) : "";
+    const std::string name = askName(QStringLiteral("ListNameInput"), kListNamePrompt);
     if (!lists::isProperListName(name)) {
-        showText(QString::fromUtf8(kBadListName));
+        showText(qText(engine::text::kBadListName));
         return false;
     }
-    ListPath = programFolder_ + platform::kSeparator + lists::listFileName(name);
+    ListPath = programFilePath(lists::listFileName(name));
     return true;
+}
+
+std::string Form1::askName(const QString& objectName, const char* prompt) {
+    QInputDialog box(this);
+    box.setObjectName(objectName);
+    box.setWindowTitle(qText(engine::text::kApplicationTitle));
+    box.setLabelText(QString::fromUtf8(prompt));
+    box.setTextValue(QString());
+    // A cancelled box answers with an empty name, as an empty answer does.
+    return box.exec() == QDialog::Accepted ? stdText(box.textValue()) : std::string();
 }
 
 void Form1::openCurrentList() {
