@@ -5,8 +5,14 @@
 
 namespace sorvik::app {
 
+void DrivePicker::showPopup() {
+    popupOpen_ = true;
+    QComboBox::showPopup();
+}
+
 void DrivePicker::hidePopup() {
     QComboBox::hidePopup();
+    popupOpen_ = false;
     emit dismissed();
 }
 
@@ -20,8 +26,8 @@ void DrivePicker::keyPressEvent(QKeyEvent* event) {
 
 void DrivePicker::focusOutEvent(QFocusEvent* event) {
     QComboBox::focusOutEvent(event);
-    // Opening its own list moves the focus to the list for a while; that is no leaving.
-    if (event->reason() != Qt::PopupFocusReason) {
+    // While its own list is open the focus moves into the list: that is no leaving.
+    if (!popupOpen_ && event->reason() != Qt::PopupFocusReason) {
         emit dismissed();
     }
 }

@@ -13,6 +13,7 @@ class DrivePicker : public QComboBox {
   public:
     using QComboBox::QComboBox;
 
+    void showPopup() override;
     void hidePopup() override;
 
   signals:
@@ -21,6 +22,9 @@ class DrivePicker : public QComboBox {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+
+  private:
+    bool popupOpen_ = false;
 };
 
 }  // namespace sorvik::app

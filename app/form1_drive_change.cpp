@@ -1,5 +1,6 @@
 // Moving a whole column of the current list to another drive: by typing the old and the new
 // letter into a folder box, or by picking a drive in the picker that stands in for the box.
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QListWidget>
 
@@ -83,17 +84,21 @@ void Form1::showDrivePicker(int index) {
     FilP_[index]->hide();
     picker.show();
     picker.setFocus(Qt::MouseFocusReason);
-    picker.showPopup();
 }
 
 void Form1::restoreFolderBox(int index) {
-    if (Drive_[index]->isHidden()) {
+    DrivePicker& picker = *Drive_[index];
+    if (picker.isHidden()) {
         return;
     }
-    Drive_[index]->hide();
+    // The focus returns to the box only from the picker: a click elsewhere keeps it there.
+    const bool pickerHadFocus = picker.hasFocus() || picker.view()->hasFocus();
+    picker.hide();
     FilP_[index]->setEnabled(true);
     FilP_[index]->show();
-    FilP_[index]->setFocus(Qt::OtherFocusReason);
+    if (pickerHadFocus) {
+        FilP_[index]->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 }  // namespace sorvik::app
