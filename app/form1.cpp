@@ -86,7 +86,13 @@ Form1::Form1(std::string programFolder, QWidget* parent)
     Form_Resize();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // Destroying the window moves the focus, and a picker still up would report being left to a
+    // window that is half gone.
+    for (DrivePicker* picker : Drive_) {
+        picker->disconnect(this);
+    }
+}
 
 void Form1::connectHandlers() {
     connect(Command1_, &QPushButton::clicked, this, &Form1::Command1_Click);
