@@ -1,6 +1,5 @@
 // Editing the pairs of the current list: adding the folder boxes' pair, deleting the selected
 // pair, and filling a folder box from a drop.
-#include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -13,7 +12,6 @@
 #include "engine/messages.h"
 #include "engine/path_rules.h"
 #include "lists/list_append.h"
-#include "lists/list_file.h"
 
 namespace sorvik::app {
 
