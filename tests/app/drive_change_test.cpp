@@ -84,6 +84,10 @@ class DriveChangeTest : public QObject {
         return *w_->form.findChild<QComboBox*>(QStringLiteral("Drive_%1").arg(column));
     }
     [[nodiscard]] bool openPicker(int column);
+    // Only `column` shows `changed`, the other still `entries`; the file holds both when `saved`
+    // and is untouched otherwise.
+    void checkColumnAndFile(int column, const QStringList& entries, const QStringList& changed,
+                            bool saved);
     [[nodiscard]] bool openList(int column);
 
     std::unique_ptr<StartedWindow> w_;
@@ -96,6 +100,19 @@ void DriveChangeTest::start(const QStringList& entries) {
     QVERIFY(w_->ready);
     QCOMPARE(itemTexts(w_->column(0)), entries);
     QCOMPARE(itemTexts(w_->column(1)), entries);
+}
+
+void DriveChangeTest::checkColumnAndFile(int column, const QStringList& entries,
+                                         const QStringList& changed, bool saved) {
+    QCOMPARE(itemTexts(w_->column(column)), changed);
+    QCOMPARE(itemTexts(w_->column(1 - column)), entries);
+    const std::string file = fileBytes(w_->form.ListPath);
+    if (saved) {
+        QCOMPARE(file, savedBytes(column == 0 ? listLines(changed, entries)
+                                              : listLines(entries, changed)));
+    } else {
+        QCOMPARE(file, before_);
+    }
 }
 
 bool DriveChangeTest::openPicker(int column) {
@@ -152,15 +169,7 @@ void DriveChangeTest::twoLettersAndEnterSwapTheLetterInThatColumn() {
     // Enter is the swap's alone.
     QCOMPARE(returnPressed.count(), 0);
     QCOMPARE(box.text(), typed);
-    QCOMPARE(itemTexts(w_->column(column)), changed);
-    QCOMPARE(itemTexts(w_->column(1 - column)), entries);
-    const std::string file = fileBytes(w_->form.ListPath);
-    if (answer == QMessageBox::Yes) {
-        QCOMPARE(file, savedBytes(column == 0 ? listLines(changed, entries)
-                                              : listLines(entries, changed)));
-    } else {
-        QCOMPARE(file, before_);
-    }
+    checkColumnAndFile(column, entries, changed, answer == QMessageBox::Yes);
 }
 
 void DriveChangeTest::otherTextsOrKeysAskNothing_data() {
@@ -321,15 +330,7 @@ void DriveChangeTest::choosingADriveMovesTheColumn() {
     QVERIFY(drives.isHidden());
     QCOMPARE(w_->box(0).text(), QStringLiteral("typed 0"));
     QCOMPARE(w_->box(1).text(), QStringLiteral("typed 1"));
-    QCOMPARE(itemTexts(w_->column(column)), changed);
-    QCOMPARE(itemTexts(w_->column(1 - column)), entries);
-    const std::string file = fileBytes(w_->form.ListPath);
-    if (answer == QMessageBox::Yes) {
-        QCOMPARE(file, savedBytes(column == 0 ? listLines(changed, entries)
-                                              : listLines(entries, changed)));
-    } else {
-        QCOMPARE(file, before_);
-    }
+    checkColumnAndFile(column, entries, changed, answer == QMessageBox::Yes);
 }
 
 QTEST_MAIN(DriveChangeTest)
