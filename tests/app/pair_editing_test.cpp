@@ -130,8 +130,6 @@ class PairEditing : public QObject {
         QTest::addColumn<int>("column");
         QTest::addColumn<bool>("selected");  // the first pair, as start-up leaves it
         QTest::newRow("sources, first pair selected") << 0 << true;
-        QTest::newRow("backups, first pair selected") << 1 << true;
-        QTest::newRow("sources, nothing selected") << 0 << false;
         QTest::newRow("backups, nothing selected") << 1 << false;
     }
 
@@ -321,7 +319,6 @@ class PairEditing : public QObject {
             << 0 << QStringList{"dst", "src", "other"} << "dst/";
         QTest::newRow("a file, as a folder") << 1 << QStringList{"src/f.txt"} << "src/f.txt/";
         QTest::newRow("text only") << 0 << QStringList() << QString();
-        QTest::newRow("text only on the backup box") << 1 << QStringList() << QString();
     }
 
     void aDropFillsTheFolderBoxWithTheFirstPath() {
