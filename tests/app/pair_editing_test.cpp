@@ -15,23 +15,20 @@
 
 #include "app/form1.h"
 #include "engine/messages.h"
-#include "lists/settings_file.h"
 #include "tests/app/support/folder_contents.h"
 #include "tests/app/support/modal_answerer.h"
+#include "tests/app/support/started_window.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace text = sorvik::engine::text;
-using sorvik::app::Form1;
 using sorvik::test::boxText;
 using sorvik::test::itemTexts;
-using sorvik::test::makeProgramFolder;
 using sorvik::test::ModalAnswerer;
 using sorvik::test::qText;
 using sorvik::test::readFile;
-using sorvik::test::TempFolder;
 using sorvik::test::textLines;
 using sorvik::test::treeOf;
 using sorvik::test::writeFile;
@@ -44,19 +41,12 @@ std::string bytes(const QByteArray& data) {
     return {data.constData(), static_cast<std::size_t>(data.size())};
 }
 
-// A started window, shown, on a program folder whose current list "daily.lst" holds `list`.
-// Start-up selects the first pair.
-struct Program {
+// A started window on a program folder whose current list "daily.lst" holds `list`. Start-up
+// selects the first pair.
+struct Program : sorvik::test::StartedWindow {
     explicit Program(const QByteArray& list = kThreePairs)
-        : folder(makeProgramFolder(temp)), listPath(folder + "/daily.lst"), form(folder) {
-        sorvik::lists::Settings settings;
-        settings.listPath = listPath;
-        writeFile(listPath, bytes(list));
-        ready = !sorvik::lists::writeSettingsFile(form.IniPath, settings);
-        form.Form_Load();
-        form.show();
-        ready = ready && sources && backups && source && backup && menu &&
-                QTest::qWaitForWindowExposed(&form);
+        : StartedWindow("daily.lst", bytes(list)), listPath(path("daily.lst")) {
+        ready = ready && menu;
     }
 
     template <typename T>
@@ -106,16 +96,12 @@ struct Program {
         return pairs == textLines(listPath);
     }
 
-    TempFolder temp;
-    std::string folder;
     std::string listPath;
-    Form1 form;
-    QListWidget* sources = find<QListWidget>("FilPL_0");
-    QListWidget* backups = find<QListWidget>("FilPL_1");
-    QLineEdit* source = find<QLineEdit>("FilP_0");
-    QLineEdit* backup = find<QLineEdit>("FilP_1");
+    QListWidget* sources = &column(0);
+    QListWidget* backups = &column(1);
+    QLineEdit* source = &box(0);
+    QLineEdit* backup = &box(1);
     QMenu* menu = find<QMenu>("mn0_0");
-    bool ready = false;
 };
 
 const QList<int> kNoneSelected{-1, -1};
