@@ -5,15 +5,19 @@
 
 namespace sorvik::platform {
 
-// Sorvik writes every file under a temporary name ".sorvik-XXXXXX" in the target folder and renames
-// it when complete. Listings leave these names out, and a run removes the ones a killed run left.
+// Sorvik writes every file under a temporary name in the target folder and renames it when
+// complete. The name is ".sorvik-", sixteen random lower-case letters or digits, then ".tmp":
+// long and odd enough that no user's file plausibly has it, so listings may leave such names out
+// and a run may delete the ones a killed run left behind. A user's file that merely starts with
+// ".sorvik-" is an ordinary file.
 inline constexpr std::string_view kTemporaryPrefix = ".sorvik-";
-inline constexpr std::size_t kTemporarySuffixLength = 6;
+inline constexpr std::string_view kTemporarySuffix = ".tmp";
+inline constexpr std::size_t kTemporaryRandomLength = 16;
 
 // A fresh candidate name; the caller creates it exclusively and asks again on a collision.
-std::string newTemporaryName();
+[[nodiscard]] std::string newTemporaryName();
 
-// True exactly for names of the temporary pattern (prefix plus six letters or digits).
-bool isTemporaryName(std::string_view name) noexcept;
+// True exactly for names of the temporary form.
+[[nodiscard]] bool isTemporaryName(std::string_view name) noexcept;
 
 }  // namespace sorvik::platform
