@@ -10,18 +10,34 @@ namespace {
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
 
+std::vector<std::string> splitAtCrLf(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end = text.find(kLineEnd); end != std::string_view::npos;
+         end = text.find(kLineEnd, start)) {
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + kLineEnd.size();
+    }
+    if (start < text.size()) {
+        lines.emplace_back(text.substr(start));
+    }
+    return lines;
+}
+
+// Sorvik ends every line it writes with CR LF, so in a file that holds one only CR LF ends a line,
+// and a name holding a lone LF or CR comes back whole. A file without any CR LF was written by
+// hand elsewhere: there a lone LF or a lone CR ends a line.
 std::vector<std::string> splitLines(std::string_view text) {
+    if (text.find(kLineEnd) != std::string_view::npos) {
+        return splitAtCrLf(text);
+    }
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') {
-            continue;
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines.emplace_back(text.substr(start, i - start));
+            start = i + 1;
         }
-        lines.emplace_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
     }
     if (start < text.size()) {
         lines.emplace_back(text.substr(start));
@@ -56,17 +72,27 @@ Result<std::vector<std::string>> readTextLines(const std::string& path) {
     return splitLines(*text);
 }
 
-std::string encodeTextLines(const std::vector<std::string>& lines) {
+Result<std::string> encodeTextLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        if (line.find(kLineEnd) != std::string::npos) {
+            // It would read back as two lines and shift every line after it.
+            return std::make_error_code(std::errc::invalid_argument);
+        }
+    }
     const std::string text = joinLines(lines);
     Result<std::string> encoded = toCodePage932(text);
     if (encoded) {
-        return std::move(encoded).value();
+        return encoded;
     }
     return std::string(kUtf8Mark) + text;
 }
 
 std::error_code writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
-    return replaceFileContents(path, encodeTextLines(lines));
+    const Result<std::string> bytes = encodeTextLines(lines);
+    if (!bytes) {
+        return bytes.error();
+    }
+    return replaceFileContents(path, *bytes);
 }
 
 }  // namespace sorvik::platform

@@ -121,6 +121,8 @@ TEST(ListFileRoundTrip, EveryEntryComesBackAsItWasInItsPlace) {
         {{"/with/separator/", "/without/separator"}, {"C:\\", "D:"}, {"/", "//"}},
         {{"  spaces kept  ", "\ttab"}, {"C:\\Users\\ユーザー\\文書", "E:\\バックアップ\\文書\\"}},
         {{"/ｶﾀｶﾅ/表", "/😀/한국"}, {"/写真", "/x"}},
+        // Names may hold a lone LF or CR (and the list keeps a NUL, which a run refuses).
+        {{"/line\nfeed", "/carriage\r"}, {"\n", "\r"}, {std::string("/nul\0x", 7), "/b"}},
     };
     for (const Pairs& pairs : cases) {
         ASSERT_FALSE(writeListFile(path, pairs));
@@ -128,6 +130,10 @@ TEST(ListFileRoundTrip, EveryEntryComesBackAsItWasInItsPlace) {
         ASSERT_TRUE(read) << read.error().message();
         EXPECT_EQ(*read, pairs) << testing::PrintToString(pairs);
     }
+    // CR LF inside an entry would read back as two lines and shift every pair after it.
+    writeFile(path, "old");
+    EXPECT_EQ(writeListFile(path, {{"/a\r\nb", "/c"}}), std::errc::invalid_argument);
+    EXPECT_EQ(readFile(path), "old");
 }
 
 TEST(ListFileRead, AnOddLastLineIsDroppedWhenBlankAndOtherwiseGetsAnEmptyBackup) {

@@ -58,7 +58,7 @@ TEST(TextFileWrite, ReplacesTheFileWholeKeepingItsPermissionBits) {
     EXPECT_EQ(namesIn(temp.path()), "sorvik01.ini");
 }
 
-TEST(TextFileRead, TheMarkMeansUtf8OtherwiseCodePage932AndCrLfLfOrCrEndALine) {
+TEST(TextFileRead, TheMarkMeansUtf8OtherwiseCodePage932AndCrLfEndsLinesWhereUsed) {
     TempFolder temp;
     const std::string path = temp / "in.txt";
     const struct {
@@ -67,8 +67,11 @@ TEST(TextFileRead, TheMarkMeansUtf8OtherwiseCodePage932AndCrLfLfOrCrEndALine) {
     } cases[] = {
         {std::string(kMark) + "日本語\r\n", {"日本語"}},
         {"\x93\xFA\x96\x7B\x8C\xEA\r\n\xB1\xB2", {"日本語", "ｱｲ"}},
-        {"a\r\nb\nc\rd", {"a", "b", "c", "d"}},
+        // Where CR LF ends lines, a lone LF or CR belongs to the name; elsewhere each ends one.
+        {"a\r\nb\nc\rd", {"a", "b\nc\rd"}},
+        {"a\r\r\n\nb\r\n", {"a\r", "\nb"}},
         {"a\r\n\r\nb\r\n", {"a", "", "b"}},
+        {"a\nb\rc", {"a", "b", "c"}},
         {"a\n\rb", {"a", "", "b"}},
         {"last line without end", {"last line without end"}},
         {"\r\n", {""}},

@@ -51,7 +51,7 @@ std::string savedBytes(const QStringList& lines) {
     for (const QString& line : lines) {
         encoded.push_back(line.toStdString());
     }
-    return sorvik::platform::encodeTextLines(encoded);
+    return *sorvik::platform::encodeTextLines(encoded);
 }
 
 }  // namespace
