@@ -17,7 +17,7 @@ namespace sorvik::lists {
 platform::Result<std::vector<std::string>> readExtensionFile(const std::string& path);
 
 // Replaces the file whole; no entries make an empty file.
-std::error_code writeExtensionFile(const std::string& path,
+[[nodiscard]] std::error_code writeExtensionFile(const std::string& path,
                                    const std::vector<std::string>& entries);
 
 }  // namespace sorvik::lists

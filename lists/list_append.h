@@ -29,6 +29,6 @@ std::string workCopyPath(const std::string& listPath);
 // copy, the pairs are read back from that copy, and the list is replaced whole by them and the new
 // pair; the work copy is removed only once the new list is in place. A list file that does not
 // exist counts as an empty list. Returns nothing on success.
-std::optional<ListEditFailure> appendPairToList(const std::string& listPath, const PathPair& pair);
+[[nodiscard]] std::optional<ListEditFailure> appendPairToList(const std::string& listPath, const PathPair& pair);
 
 }  // namespace sorvik::lists

@@ -24,6 +24,6 @@ namespace sorvik::lists {
 platform::Result<std::vector<PathPair>> readListFile(const std::string& path);
 
 // Writes the pairs, replacing the file whole (an existing file keeps its permission bits).
-std::error_code writeListFile(const std::string& path, const std::vector<PathPair>& pairs);
+[[nodiscard]] std::error_code writeListFile(const std::string& path, const std::vector<PathPair>& pairs);
 
 }  // namespace sorvik::lists

@@ -45,6 +45,6 @@ platform::Result<Settings> readSettingsFile(const std::string& path);
 std::vector<std::string> settingsLines(const Settings& settings);
 
 // Replaces the file whole.
-std::error_code writeSettingsFile(const std::string& path, const Settings& settings);
+[[nodiscard]] std::error_code writeSettingsFile(const std::string& path, const Settings& settings);
 
 }  // namespace sorvik::lists

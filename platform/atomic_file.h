@@ -10,6 +10,7 @@ namespace sorvik::platform {
 // it, are flushed to disk, and the temporary is renamed over the old file. A full disk or a crash
 // leaves either the old file or the new one, never a mixture. An existing file keeps its
 // permission bits.
-std::error_code replaceFileContents(const std::string& path, std::string_view contents);
+[[nodiscard]] std::error_code replaceFileContents(const std::string& path,
+                                                  std::string_view contents);
 
 }  // namespace sorvik::platform

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/path_text.h"
 #include "platform/result.h"
 #include "platform/temporary_file_posix.h"
 #include "platform/unique_fd.h"
@@ -32,6 +33,9 @@ std::error_code replaceFileContents(const std::string& path, std::string_view co
     const SplitPath parts = splitPath(path);
     if (parts.name.empty()) {
         return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (hasImpossibleCharacter(path)) {
+        return std::make_error_code(std::errc::invalid_argument);
     }
     UniqueFd folder(::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder) {

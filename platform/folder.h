@@ -51,7 +51,7 @@ class Folder {
     // link that leads nowhere, is not an error: its kind is `missing`.
     Result<FileInfo> fileInfo(const std::string& name) const;
 
-    std::error_code removeFile(const std::string& name) const;
+    [[nodiscard]] std::error_code removeFile(const std::string& name) const;
 
     // The finest difference in modification time this file system can keep: two seconds on FAT,
     // ten milliseconds on exFAT, one nanosecond where it keeps them all.

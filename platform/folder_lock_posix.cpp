@@ -7,12 +7,17 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/path_text.h"
 #include "platform/unique_fd.h"
 
 namespace sorvik::platform {
 
 Result<FolderLock> FolderLock::tryAcquire(const std::string& folder) {
-    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const char* system = systemPath(folder);
+    if (system == nullptr) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    UniqueFd fd(::open(system, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd) {
         return lastSystemError(errno);
     }

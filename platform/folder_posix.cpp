@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/name_order.h"
+#include "platform/path_text.h"
 #include "platform/temporary_name.h"
 #include "platform/unique_fd.h"
 
@@ -72,7 +73,11 @@ Result<Folder> Folder::open(const std::string& path, Links links) {
     if (links == Links::refuse) {
         flags |= O_NOFOLLOW;
     }
-    const int fd = ::open(path.c_str(), flags);
+    const char* system = systemPath(path);
+    if (system == nullptr) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    const int fd = ::open(system, flags);
     if (fd < 0) {
         return lastSystemError(errno);
     }

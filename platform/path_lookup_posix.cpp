@@ -5,10 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <memory>
+#include <utility>
 
+#include "platform/path_text.h"
 #include "platform/unique_fd.h"
 
 namespace sorvik::platform {
@@ -31,23 +30,40 @@ bool meansMissing(int error) {
     return error == ENOENT || error == ENOTDIR;
 }
 
+std::error_code impossiblePath() {
+    return std::make_error_code(std::errc::invalid_argument);
+}
+
 Result<EntryKind> lookUpWith(const std::string& path, bool follow) {
     if (path.empty()) {
         return EntryKind::missing;
     }
+    const char* system = systemPath(path);
+    if (system == nullptr) {
+        return impossiblePath();
+    }
     struct stat st {};
-    const int rc = follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    const int rc = follow ? ::stat(system, &st) : ::lstat(system, &st);
     if (rc == 0) {
         return kindOfMode(st.st_mode);
     }
     const int error = errno;
-    if (follow && error == ENOENT && ::lstat(path.c_str(), &st) == 0) {
+    if (follow && error == ENOENT && ::lstat(system, &st) == 0) {
         return EntryKind::other;  // a link that leads nowhere
     }
     if (meansMissing(error)) {
         return EntryKind::missing;
     }
     return lastSystemError(error);
+}
+
+Result<FileIdentity> identityOfDescriptor(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        return lastSystemError(errno);
+    }
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
 }
 
 }  // namespace
@@ -61,59 +77,80 @@ Result<EntryKind> lookUpNoFollow(const std::string& path) {
 }
 
 Result<FileIdentity> identityOf(const std::string& path) {
+    const char* system = systemPath(path);
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
+    if (system == nullptr) {
+        return impossiblePath();
+    }
+    if (::stat(system, &st) != 0) {
         return lastSystemError(errno);
     }
     return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
                         static_cast<std::uint64_t>(st.st_ino)};
 }
 
-Result<bool> isSameOrInside(const std::string& path, const std::string& folder) {
-    const Result<FileIdentity> folderId = identityOf(folder);
-    if (!folderId) {
-        return folderId.error();
+Result<bool> isSameOrInside(const std::string& path, const FileIdentity& folder) {
+    const char* system = systemPath(path);
+    if (system == nullptr) {
+        return impossiblePath();
     }
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    if (!resolved) {
+    // Climbs through ".." from the folder itself rather than cutting a resolved path's text: no
+    // length limit, and every step is the real parent, however links and mounts were passed.
+    UniqueFd current(::open(system, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!current) {
         return lastSystemError(errno);
     }
-    // Walk from the resolved path up to the root; links are already resolved, so every step is a
-    // real parent folder.
-    std::string current = resolved.get();
     while (true) {
-        const Result<FileIdentity> id = identityOf(current);
+        const Result<FileIdentity> id = identityOfDescriptor(current.get());
         if (!id) {
             return id.error();
         }
-        if (*id == *folderId) {
+        if (*id == folder) {
             return true;
         }
-        if (current == "/") {
-            return false;
+        UniqueFd parent(::openat(current.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!parent) {
+            return lastSystemError(errno);
         }
-        const std::size_t slash = current.find_last_of('/');
-        current.resize(slash == 0 ? 1 : slash);
+        const Result<FileIdentity> parentId = identityOfDescriptor(parent.get());
+        if (!parentId) {
+            return parentId.error();
+        }
+        if (*parentId == *id) {
+            return false;  // the root is its own parent
+        }
+        current = std::move(parent);
     }
 }
 
 std::error_code createFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0777) != 0) {
+    const char* system = systemPath(path);
+    if (system == nullptr) {
+        return impossiblePath();
+    }
+    if (::mkdir(system, 0777) != 0) {
         return lastSystemError(errno);
     }
     return {};
 }
 
 std::error_code removeFile(const std::string& path) {
-    if (::unlink(path.c_str()) != 0) {
+    const char* system = systemPath(path);
+    if (system == nullptr) {
+        return impossiblePath();
+    }
+    if (::unlink(system) != 0) {
         return lastSystemError(errno);
     }
     return {};
 }
 
 std::error_code syncFileSystem(const std::string& path) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY));
+    const char* system = systemPath(path);
+    if (system == nullptr) {
+        return impossiblePath();
+    }
+    UniqueFd fd(::open(system, O_RDONLY | O_CLOEXEC | O_DIRECTORY));
     if (!fd) {
         return lastSystemError(errno);
     }

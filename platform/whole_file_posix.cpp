@@ -6,13 +6,18 @@
 
 #include <cerrno>
 
+#include "platform/path_text.h"
 #include "platform/unique_fd.h"
 
 namespace sorvik::platform {
 
 Result<std::string> readWholeFile(const std::string& path) {
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer for ever.
-    UniqueFd in(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const char* system = systemPath(path);
+    if (system == nullptr) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    UniqueFd in(::open(system, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (!in) {
         return lastSystemError(errno);
     }
