@@ -24,12 +24,14 @@ struct CopyResult {
 // temporary file in `to`, which takes the source's permission bits and modification time and is
 // renamed over the target only when every write and the close have succeeded. On failure the
 // temporary is removed and an existing target is still there, byte for byte. The source is opened
-// without blocking and must be a regular file, so a FIFO can never hang a run.
-CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folder& to,
-                    std::string_view targetName);
+// without blocking and must be a regular file, so a FIFO can never hang a run. The copy takes the
+// source up to the size it had when it was opened, however it grows meanwhile, and keeps its
+// holes.
+[[nodiscard]] CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folder& to,
+                                  std::string_view targetName);
 
 // Puts an empty file under `targetName` in `to` the same way: written as a temporary, then
 // renamed over whatever stood there.
-CopyResult createEmptyFile(const Folder& to, std::string_view targetName);
+[[nodiscard]] CopyResult createEmptyFile(const Folder& to, std::string_view targetName);
 
 }  // namespace sorvik::platform

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/temporary_file_posix.h"
 #include "platform/unique_fd.h"
@@ -21,67 +22,129 @@ CopyResult failure(CopyStep step, int error) {
     return {step, lastSystemError(error), 0};
 }
 
-// Plain read/write, for file systems where the kernel cannot copy between the two files.
-CopyResult copyByBuffer(int in, int out) {
-    thread_local std::unique_ptr<char[]> buffer(new char[kBufferSize]);
-    CopyResult result;
-    while (true) {
-        const ssize_t got = ::read(in, buffer.get(), kBufferSize);
-        if (got == 0) {
-            return result;
-        }
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return failure(CopyStep::readSource, errno);
-        }
-        if (!writeAll(out, buffer.get(), static_cast<std::size_t>(got))) {
-            return failure(CopyStep::writeTarget, errno);
-        }
-        result.bytesCopied += static_cast<std::uint64_t>(got);
-    }
-}
-
 bool kernelCopyUnsupported(int error) {
     return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ||
            error == EBADF || error == ETXTBSY;
 }
 
-// copy_file_range lets the kernel move the data without a trip through user space (and share
-// extents where the file system can); it falls back to read/write where it is not supported.
-// The copy stops at the size the source had when it was opened, which saves a last call per file;
-// a file that grows meanwhile keeps its newer time and is copied whole by the next run.
-// Files that report no size (empty ones, and generated ones such as those under /proc, which
-// some kernels' copy_file_range reads as empty) go through read/write, which sees their content.
-CopyResult copyData(int in, int out, off_t reportedSize) {
-    constexpr std::uint64_t kLargestRequest = 1u << 30;
-    const auto size = static_cast<std::uint64_t>(reportedSize);
-    if (size == 0) {
-        return copyByBuffer(in, out);
+// Copies one stretch of the source to the same place in the target. Explicit offsets let a copy
+// leave holes between stretches and switch from the kernel call to read/write at any point.
+class StretchCopier {
+  public:
+    StretchCopier(int in, int out) : in_(in), out_(out) {}
+
+    // Copies bytes [begin, end); false once the source ended early (it shrank meanwhile), which
+    // ends the copy too. Failures land in `result`.
+    bool copy(off_t begin, off_t end, CopyResult& result) {
+        off_t at = begin;
+        while (at < end && !result.failed()) {
+            const off_t got =
+                kernelCopyWorks_ ? copyByKernel(at, end, result) : copyByBuffer(at, end, result);
+            if (got == 0) {
+                return false;
+            }
+            at += got;
+        }
+        return true;
     }
+
+  private:
+    // copy_file_range lets the kernel move the data without a trip through user space, and share
+    // extents where the file system can. Where it cannot copy between these two files, or sees no
+    // content in a file that has some (generated files on some kernels), read/write takes over.
+    off_t copyByKernel(off_t at, off_t end, CopyResult& result) {
+        constexpr std::uint64_t kLargestRequest = 1u << 30;
+        const auto request = std::min(static_cast<std::uint64_t>(end - at), kLargestRequest);
+        loff_t inAt = at;
+        loff_t outAt = at;
+        while (true) {
+            const ssize_t copied = ::copy_file_range(in_, &inAt, out_, &outAt, request, 0);
+            if (copied > 0) {
+                result.bytesCopied += static_cast<std::uint64_t>(copied);
+                return copied;
+            }
+            if (copied < 0 && errno == EINTR) {
+                continue;
+            }
+            if ((copied == 0 && result.bytesCopied == 0) ||
+                (copied < 0 && kernelCopyUnsupported(errno))) {
+                kernelCopyWorks_ = false;
+                return copyByBuffer(at, end, result);
+            }
+            if (copied < 0) {
+                // The kernel call cannot tell which side failed; these are the target's.
+                const int error = errno;
+                const bool targetSide = error == ENOSPC || error == EFBIG || error == EDQUOT;
+                result = failure(targetSide ? CopyStep::writeTarget : CopyStep::readSource, error);
+            }
+            return 0;
+        }
+    }
+
+    off_t copyByBuffer(off_t at, off_t end, CopyResult& result) {
+        thread_local std::unique_ptr<char[]> buffer(new char[kBufferSize]);
+        const auto request = std::min(static_cast<std::size_t>(end - at), kBufferSize);
+        while (true) {
+            const ssize_t got = ::pread(in_, buffer.get(), request, at);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                result = failure(CopyStep::readSource, errno);
+                return 0;
+            }
+            if (got > 0 && !writeAllAt(out_, buffer.get(), static_cast<std::size_t>(got), at)) {
+                result = failure(CopyStep::writeTarget, errno);
+                return 0;
+            }
+            result.bytesCopied += static_cast<std::uint64_t>(got);
+            return got;
+        }
+    }
+
+    int in_;
+    int out_;
+    bool kernelCopyWorks_ = true;
+};
+
+// The stretch of data at or after `at`: [begin, end), or begin == end when only a hole is left.
+// Where the file system cannot tell holes, all that is left counts as data.
+std::pair<off_t, off_t> nextData(int in, off_t at, off_t size) {
+    const off_t data = ::lseek(in, at, SEEK_DATA);
+    if (data < 0) {
+        return errno == ENXIO ? std::pair{size, size} : std::pair{at, size};
+    }
+    const off_t hole = ::lseek(in, data, SEEK_HOLE);
+    return {std::min(data, size), hole < 0 ? size : std::min(hole, size)};
+}
+
+// Copies the source up to the size it had when it was opened, so a file that grows meanwhile is
+// not followed for ever; it keeps its newer time and the next run copies it again. A source with
+// fewer blocks than its size holds holes: only its data is copied and the holes stay holes, so a
+// sparse disk image does not fill the backup disk.
+CopyResult copyData(int in, int out, const struct stat& source) {
     CopyResult result;
-    while (result.bytesCopied < size) {
-        const std::size_t request = std::min(size - result.bytesCopied, kLargestRequest);
-        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, request, 0);
-        if (copied > 0) {
-            result.bytesCopied += static_cast<std::uint64_t>(copied);
-            continue;
+    const off_t size = source.st_size;
+    StretchCopier copier(in, out);
+    const bool mayHaveHoles =
+        static_cast<std::uint64_t>(source.st_blocks) * 512 < static_cast<std::uint64_t>(size);
+    if (!mayHaveHoles) {
+        copier.copy(0, size, result);
+        return result;
+    }
+    for (off_t at = 0; at < size && !result.failed();) {
+        const auto [begin, end] = nextData(in, at, size);
+        if (begin == end) {
+            break;
         }
-        if (copied == 0) {
-            // The file shrank, or the kernel cannot see its content this way.
-            return result.bytesCopied == 0 ? copyByBuffer(in, out) : result;
+        if (!copier.copy(begin, end, result)) {
+            return result;
         }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (result.bytesCopied == 0 && kernelCopyUnsupported(errno)) {
-            return copyByBuffer(in, out);
-        }
-        // The kernel call cannot tell which side failed; EFBIG and ENOSPC are the target's.
-        const int error = errno;
-        const bool targetSide = error == ENOSPC || error == EFBIG || error == EDQUOT;
-        return failure(targetSide ? CopyStep::writeTarget : CopyStep::readSource, error);
+        at = end;
+    }
+    // A hole at the end has no data to write; the length says it is there.
+    if (!result.failed() && ::ftruncate(out, size) != 0) {
+        result = failure(CopyStep::writeTarget, errno);
     }
     return result;
 }
@@ -116,7 +179,7 @@ CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folde
     if (temporary.creationError() != 0) {
         return failure(CopyStep::writeTarget, temporary.creationError());
     }
-    const CopyResult data = copyData(in->get(), temporary.fd(), st.st_size);
+    const CopyResult data = copyData(in->get(), temporary.fd(), st);
     if (data.failed()) {
         return data;
     }

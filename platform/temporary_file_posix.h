@@ -85,4 +85,22 @@ inline bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
+// Writes every byte at `offset`, going on after short writes and interruptions; false with errno
+// set otherwise.
+inline bool writeAllAt(int fd, const char* data, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd, data, size, offset);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+        offset += written;
+    }
+    return true;
+}
+
 }  // namespace sorvik::platform
