@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "platform/folder.h"
 #include "tests/support/child_process.h"
 #include "tests/support/engine_run.h"
@@ -59,6 +61,30 @@ TEST(CopyFile, KeepsTheBytesTheNanosecondTimeAndThePermissionBits) {
     EXPECT_EQ(modifiedTimeNs(t.to + "/b.bin"), 1'600'000'000'123'456'789LL);
     EXPECT_EQ(permissionBits(t.to + "/b.bin"), 0751u);
     EXPECT_EQ(namesIn(t.to), "b.bin");
+}
+
+// A sparse disk image must not fill the backup disk: only its data is copied, its holes stay.
+TEST(CopyFile, KeepsTheHolesOfASparseFile) {
+    TwoFolders t;
+    const std::string source = t.from + "/disk.img";
+    writeFile(source, "");
+    std::filesystem::resize_file(source, 16 << 20);
+    {
+        std::fstream file(source, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(1 << 20);
+        file << "data in the middle";
+    }
+    const auto blocks = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_blocks : -1;
+    };
+    if (blocks(source) * 512 >= (16 << 20)) {
+        GTEST_SKIP() << "this file system keeps no holes";
+    }
+    const auto result = t.copy("disk.img", "disk.img");
+    ASSERT_FALSE(result.failed()) << result.error.message();
+    EXPECT_EQ(readFile(t.to + "/disk.img"), readFile(source));
+    EXPECT_LE(blocks(t.to + "/disk.img"), blocks(source) + 64);
 }
 
 TEST(CopyFile, PutsANewFileUnderTheTargetNameInsteadOfWritingIntoTheOldOne) {
