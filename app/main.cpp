@@ -4,6 +4,7 @@
 #include "app/application_icon.h"
 #include "app/form1.h"
 #include "engine/messages.h"
+#include "platform/process_signals.h"
 #include "platform/program_folder.h"
 #include "platform/window_system.h"
 
@@ -21,6 +22,7 @@ void choosePreferredWindowPlatform() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    sorvik::platform::keepRunningWhenWritesFail();
     choosePreferredWindowPlatform();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sorvik"));

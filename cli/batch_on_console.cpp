@@ -19,11 +19,15 @@
 namespace sorvik::cli {
 namespace {
 
-// One of the program's messages, with the path it is about below it, as a run's messages look.
-void tell(std::string_view text, std::string line = {}) {
+// One of the program's messages, with the path it is about and the system's reason below it, as
+// a run's messages look.
+void tell(std::string_view text, std::string path = {}, std::error_code reason = {}) {
     engine::UserMessage message{std::string(text), {}, {}};
-    if (!line.empty()) {
-        message.lines.push_back(std::move(line));
+    if (!path.empty()) {
+        message.lines.push_back(std::move(path));
+    }
+    if (reason) {
+        message.lines.push_back(reason.message());
     }
     writeMessage(stderr, message);
 }
@@ -33,14 +37,18 @@ std::optional<std::string> chooseProgramFolder(const std::string& given) {
     if (given.empty()) {
         auto folder = platform::programFolder();
         if (!folder) {
-            tell(engine::text::kFileUnreadable, folder.error().message());
+            tell(engine::text::kFileUnreadable, {}, folder.error());
             return std::nullopt;
         }
         return std::move(*folder);
     }
     const auto kind = platform::lookUp(given);
     if (!kind || *kind != platform::EntryKind::folder) {
-        tell(engine::text::kFileUnreadable, given);
+        tell(engine::text::kFileUnreadable, given,
+             !kind ? kind.error()
+             : *kind == platform::EntryKind::missing
+                 ? std::make_error_code(std::errc::no_such_file_or_directory)
+                 : std::make_error_code(std::errc::not_a_directory));
         return std::nullopt;
     }
     return given;
@@ -84,7 +92,7 @@ int runBatchOnConsole(const BatchCommand& command) {
     }
     const auto plan = loadBatchPlan(*folder, command.list);
     if (const auto* unreadable = std::get_if<UnreadableFile>(&plan)) {
-        tell(engine::text::kFileUnreadable, unreadable->path);
+        tell(engine::text::kFileUnreadable, unreadable->path, unreadable->error);
         return kExitUsage;
     }
     return runPlan(std::get<BatchPlan>(plan), command.quiet);

@@ -6,6 +6,7 @@
 #include "lists/extension_file.h"
 #include "lists/list_file.h"
 #include "lists/settings_file.h"
+#include "platform/path_lookup.h"
 #include "platform/separator.h"
 
 namespace sorvik::cli {
@@ -43,6 +44,29 @@ std::variant<std::vector<std::string>, UnreadableFile> readExcludedExtensions(
     return UnreadableFile{path, entries.error()};
 }
 
+// Why the list at `path` cannot be run, if it cannot. A scheduled batch that backs up nothing
+// without a word is the worst way for a backup to fail, so a list that is not there, or a
+// relative path that only the window's working folder would give a meaning, is no empty list.
+std::error_code listProblem(const std::string& path) {
+    if (!platform::isAbsolutePath(path)) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    const auto kind = platform::lookUp(path);
+    if (!kind) {
+        return kind.error();
+    }
+    switch (*kind) {
+        case platform::EntryKind::ordinaryFile:
+            return {};
+        case platform::EntryKind::missing:
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        case platform::EntryKind::folder:
+            return std::make_error_code(std::errc::is_a_directory);
+        default:
+            return std::make_error_code(std::errc::invalid_argument);
+    }
+}
+
 engine::RunOptions runOptions(const lists::Settings& settings,
                               std::vector<std::string> excludedExtensions) {
     engine::RunOptions options;
@@ -76,6 +100,9 @@ std::variant<BatchPlan, UnreadableFile> loadBatchPlan(const std::string& folder,
     auto extensions = readExcludedExtensions(extensionPath);
     if (auto* failure = std::get_if<UnreadableFile>(&extensions)) {
         return std::move(*failure);
+    }
+    if (const std::error_code problem = listProblem(chosenList)) {
+        return UnreadableFile{chosenList, problem};
     }
     auto pairs = lists::readListFile(chosenList);
     if (!pairs) {

@@ -28,8 +28,9 @@ struct UnreadableFile {
 // "ErrorLog.txt".
 //
 // A missing "sorvik02.ini" excludes nothing. A missing "sorvik01.ini" gives a first run's options,
-// but then only `listPath` can name the list. A list path naming nothing is an empty list.
-std::variant<BatchPlan, UnreadableFile> loadBatchPlan(const std::string& folder,
-                                                      const std::string& listPath);
+// but then only `listPath` can name the list. A list that is missing, is no ordinary file, or is
+// named by a relative path is unreadable.
+[[nodiscard]] std::variant<BatchPlan, UnreadableFile> loadBatchPlan(const std::string& folder,
+                                                                    const std::string& listPath);
 
 }  // namespace sorvik::cli

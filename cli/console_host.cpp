@@ -22,6 +22,49 @@ std::string humanBytes(std::uint64_t bytes) {
     return text;
 }
 
+// Where a console line is cut: a path can be as long as a list line, and megabytes of it help
+// nobody on a terminal. The error log keeps every path whole.
+constexpr std::size_t kLongestShownText = 1000;
+constexpr std::string_view kCut = "…";
+
+bool isUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The start and the end of a long text, each ended at a whole character, with "…" between.
+std::string shortened(std::string_view text) {
+    if (text.size() <= kLongestShownText) {
+        return std::string(text);
+    }
+    std::size_t headEnd = kLongestShownText / 2;
+    while (headEnd > 0 && isUtf8Continuation(text[headEnd])) {
+        --headEnd;
+    }
+    std::size_t tailStart = text.size() - kLongestShownText / 2;
+    while (tailStart < text.size() && isUtf8Continuation(text[tailStart])) {
+        ++tailStart;
+    }
+    return std::string(text.substr(0, headEnd)).append(kCut).append(text.substr(tailStart));
+}
+
+// A control character in a name would end or garble the line on a terminal, and a NUL would cut
+// it short: each shows as "?", as ls shows them.
+std::string printable(std::string_view text) {
+    std::string shown = shortened(text);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return shown;
+}
+
+// Writes the line; a stream that cannot take it (a closed pipe) loses the line, never the run.
+void writeLine(std::FILE* stream, std::string_view line) {
+    std::fwrite(line.data(), 1, line.size(), stream);
+    std::fputc('\n', stream);
+}
+
 }  // namespace
 
 ConsoleHost::ConsoleHost(RunSetup setup, std::FILE* messages, bool showProgress)
@@ -52,8 +95,7 @@ void ConsoleHost::showMessage(const engine::UserMessage& message) {
 
 void ConsoleHost::errorRecorded(std::string_view label, std::string_view path) {
     clearProgress();
-    std::fprintf(messages_, "%.*s: %.*s\n", static_cast<int>(label.size()), label.data(),
-                 static_cast<int>(path.size()), path.data());
+    writeLine(messages_, std::string(label) + ": " + printable(path));
 }
 
 void ConsoleHost::finishProgress() {
@@ -77,13 +119,13 @@ void ConsoleHost::clearProgress() {
 }
 
 void writeMessage(std::FILE* stream, const engine::UserMessage& message) {
-    std::fprintf(stream, "%s", message.text.c_str());
+    std::string first = message.text;
     if (message.lines.empty() && !message.subject.empty()) {
-        std::fprintf(stream, ": %s", message.subject.c_str());
+        first += ": " + printable(message.subject);
     }
-    std::fprintf(stream, "\n");
+    writeLine(stream, first);
     for (const std::string& line : message.lines) {
-        std::fprintf(stream, "%s\n", line.c_str());
+        writeLine(stream, printable(line));
     }
 }
 

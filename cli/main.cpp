@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/console_run.h"
 #include "cli/exit_status.h"
+#include "platform/process_signals.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ CommandType resolved(CommandType command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::keepRunningWhenWritesFail();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const cli::Command command = cli::parseCommandLine(arguments);
     if (std::holds_alternative<cli::HelpCommand>(command)) {

@@ -8,6 +8,7 @@
 #include "engine/messages.h"
 #include "engine/path_rules.h"
 #include "platform/path_lookup.h"
+#include "platform/path_text.h"
 #include "platform/separator.h"
 
 namespace sorvik::engine {
@@ -30,8 +31,11 @@ RunOutcome BackupEngine::singleRun() {
             outcome = *refused;
         } else {
             scan_.fldsch(source, backupIdentity);
-            backUpScannedFolders();
-            flushBackup(backup);
+            outcome = backUpScannedFolders();
+            if (outcome == RunOutcome::completed) {
+                flushBackup(backup);
+            }
+            backupLock_.reset();
         }
     }
     if (!BatchMode) {
@@ -51,8 +55,12 @@ std::optional<RunOutcome> BackupEngine::refusePair(
         host_.showMessage(message);
         return std::optional<RunOutcome>(RunOutcome::refused);
     };
+    // A look-up that fails is a read problem, not an overlap: it says which path and why.
+    const auto unreadable = [&](const std::string& path, std::error_code error) {
+        return refuse({std::string(text::kFileUnreadable), {path, error.message()}, path});
+    };
     const UserMessage badBackup{std::string(text::kBadBackupFolder), {backup}, backup};
-    if (!platform::isAbsolutePath(backup)) {
+    if (!platform::isAbsolutePath(backup) || platform::hasImpossibleCharacter(backup)) {
         return refuse(badBackup);
     }
     const auto kind = platform::lookUp(backup);
@@ -64,29 +72,56 @@ std::optional<RunOutcome> BackupEngine::refusePair(
     }
     // The source exists, so it can only be the backup folder or lie inside it when the backup
     // folder exists too.
-    const auto inside = platform::isSameOrInside(source, backup);
-    if (!inside || *inside) {
+    const auto backupId = platform::identityOf(backup);
+    if (!backupId) {
+        return unreadable(backup, backupId.error());
+    }
+    const auto inside = platform::isSameOrInside(source, *backupId);
+    if (!inside) {
+        return unreadable(source, inside.error());
+    }
+    if (*inside) {
         return refuse({std::string(text::kPairOverlaps), {source, backup}, source});
     }
     // Only a backup folder inside the source needs leaving out of the scan; knowing that up front
     // spares the scan a look-up of every folder.
-    const auto backupInside = platform::isSameOrInside(backup, source);
-    if (backupInside && *backupInside) {
-        if (auto identity = platform::identityOf(backup)) {
-            backupIdentity = *identity;
-        }
+    const auto sourceId = platform::identityOf(source);
+    if (!sourceId) {
+        return unreadable(source, sourceId.error());
+    }
+    const auto backupInside = platform::isSameOrInside(backup, *sourceId);
+    if (!backupInside) {
+        return unreadable(backup, backupInside.error());
+    }
+    if (*backupInside) {
+        backupIdentity = *backupId;
     }
     return std::nullopt;
 }
 
-void BackupEngine::backUpScannedFolders() {
+bool BackupEngine::lockBackupFolder(const std::string& backup) {
+    auto lock = platform::FolderLock::tryAcquire(backup);
+    if (lock) {
+        backupLock_.emplace(std::move(*lock));
+        return true;
+    }
+    // Only a lock held by another run stops this one: a folder that cannot be locked at all (some
+    // network shares) cannot be locked by another run either.
+    if (lock.error() != std::errc::resource_unavailable_try_again) {
+        return true;
+    }
+    host_.showMessage({std::string(text::kAnotherRunInProgress), {backup}, backup});
+    return false;
+}
+
+RunOutcome BackupEngine::backUpScannedFolders() {
     const std::vector<std::string>& folders = scan_.fldList2();
     const std::vector<std::string>& unlisted = scan_.unlistedFolders();
     for (const std::string& folder : unlisted) {
         errText_.add(text::kReadError, folder);
     }
     if (folders.empty()) {
-        return;
+        return RunOutcome::completed;
     }
     // The entries below the source begin with its text less its trailing separators ("src//"
     // has the subfolder "src/a"), so only that much is cut off to find their relative paths.
@@ -108,11 +143,17 @@ void BackupEngine::backUpScannedFolders() {
             failed.emplace(withoutTrailingSeparators(destination));
             continue;
         }
+        // Two runs filling one backup folder would take each other's temporaries and folders for
+        // failures of their own; the second one leaves the folder to the first.
+        if (i == 0 && !lockBackupFolder(destination)) {
+            return RunOutcome::refused;
+        }
         std::string sourceFolder = folders[i];
         const bool reported =
             std::find(unlisted.begin(), unlisted.end(), folders[i]) != unlisted.end();
         sync_.FileBackUP(sourceFolder, destination, made, reported);
     }
+    return RunOutcome::completed;
 }
 
 void BackupEngine::flushBackup(const std::string& backup) {

@@ -8,10 +8,12 @@
 #include "engine/folder_sync.h"
 #include "engine/run_host.h"
 #include "engine/run_stats.h"
+#include "platform/folder_lock.h"
 
 namespace sorvik::engine {
 
-// How a single run ended. `refused` and `sourceMissing` wrote nothing and showed their message.
+// How a single run ended. `refused` and `sourceMissing` wrote nothing and showed their message
+// (a run refused because another run fills its backup folder may have made that folder).
 enum class RunOutcome { completed, sourceMissing, refused };
 
 // The backup engine of one front end: the single run of the pair the host shows, its error text
@@ -40,7 +42,12 @@ class BackupEngine {
     // own source; on success gives the backup folder's identity when it exists.
     std::optional<RunOutcome> refusePair(const std::string& source, const std::string& backup,
                                          std::optional<platform::FileIdentity>& backupIdentity);
-    void backUpScannedFolders();
+    // Creates the destination folders and brings their files up to date; refused when another run
+    // is filling the same backup folder.
+    [[nodiscard]] RunOutcome backUpScannedFolders();
+    // Takes the backup folder's lock for this run; false, once the user is told, when another run
+    // holds it.
+    [[nodiscard]] bool lockBackupFolder(const std::string& backup);
     void flushBackup(const std::string& backup);
 
     RunHost& host_;
@@ -48,6 +55,7 @@ class BackupEngine {
     ErrorText errText_;
     FolderScan scan_;
     FolderSync sync_;
+    std::optional<platform::FolderLock> backupLock_;
 };
 
 }  // namespace sorvik::engine

@@ -7,12 +7,13 @@
 #include "platform/folder.h"
 #include "platform/name_order.h"
 #include "platform/path_lookup.h"
+#include "platform/path_text.h"
 #include "platform/separator.h"
 
 namespace sorvik::engine {
 
 bool FolderScan::isScannableSource(const std::string& Path) {
-    if (!platform::isAbsolutePath(Path)) {
+    if (!platform::isAbsolutePath(Path) || platform::hasImpossibleCharacter(Path)) {
         return false;
     }
     const auto kind = platform::lookUp(Path);

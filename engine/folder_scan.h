@@ -15,8 +15,9 @@ class FolderScan {
   public:
     explicit FolderScan(RunHost& host) : host_(host) {}
 
-    // True when `Path` can be scanned: an absolute path naming a folder (or a link to one).
-    static bool isScannableSource(const std::string& Path);
+    // True when `Path` can be scanned: an absolute path naming a folder (or a link to one), and
+    // holding no character the system would cut it at.
+    [[nodiscard]] static bool isScannableSource(const std::string& Path);
 
     // `fldsch`: rebuilds fldList2() from `Path`. Entry 0 is `Path` exactly as given; the others
     // are the full paths of the folders below it, ordered without regard to case, so each stands

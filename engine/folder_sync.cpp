@@ -146,13 +146,24 @@ void FolderSync::FKILL(const Folder& folder, const std::string& name, std::strin
 }
 
 MFldrResult FolderSync::MFldr(const std::string& FF, FolderRole role) {
-    const auto kind =
-        role == FolderRole::backupFolder ? platform::lookUp(FF) : platform::lookUpNoFollow(FF);
+    const auto lookUp = [&] {
+        return role == FolderRole::backupFolder ? platform::lookUp(FF)
+                                                : platform::lookUpNoFollow(FF);
+    };
+    const auto kind = lookUp();
     if (kind && *kind == EntryKind::folder) {
         return MFldrResult::existing;
     }
-    if (kind && *kind == EntryKind::missing && !platform::createFolder(FF)) {
-        return MFldrResult::created;
+    if (kind && *kind == EntryKind::missing) {
+        const std::error_code error = platform::createFolder(FF);
+        if (!error) {
+            return MFldrResult::created;
+        }
+        // Made by someone else since the look-up: as good as found.
+        const auto now = error == std::errc::file_exists ? lookUp() : kind;
+        if (now && *now == EntryKind::folder) {
+            return MFldrResult::existing;
+        }
     }
     // The look-up failed, the creation failed, or a file or a link stands where the folder
     // should be: nothing is written through it.

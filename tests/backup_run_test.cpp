@@ -127,13 +127,18 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
     const auto badSource = [&](std::string source) {
         return Case{source, temp / "bk", text::kSourceNotFound, {}};
     };
+    // The system would read a path only up to a NUL: "bk" + NUL + "evil" would fill "bk".
+    const auto withNul = [](std::string path, std::string_view rest) {
+        return path.append(1, '\0').append(rest);
+    };
     const auto before = snapshotTree(temp.path());
     for (const Case& c :
          {overlap(src, src), overlap(src, src + "/"), overlap(src, src + "/./"),
           overlap(src + "/", temp / "x/../src"), overlap(src, temp / "srclink"),
           overlap(src + "/sub", src), badBackup(""), badBackup("relative/bk"),
-          badBackup(temp / "plain.txt"), badBackup(temp / "fifo"), badSource(""),
-          badSource("relative/src"), badSource(temp / "plain.txt"), badSource(temp / "none")}) {
+          badBackup(temp / "plain.txt"), badBackup(temp / "fifo"),
+          badBackup(withNul(temp / "bk", "evil")), badSource(""), badSource("relative/src"),
+          badSource(temp / "plain.txt"), badSource(temp / "none"), badSource(withNul(src, "x"))}) {
         RecordingHost host;
         host.source = c.source;
         host.backup = c.backup;

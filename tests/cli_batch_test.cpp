@@ -111,21 +111,6 @@ TEST(CommandLineBatch, ErrorsOfEveryPairGoToTheFoldersErrorLogInPairOrder) {
                                         std::string(text::kFolderError), temp / "aa-bk/sub", ""}));
 }
 
-TEST(CommandLineBatch, AMissingSourceIsToldAndTheNextPairStillRuns) {
-    TempFolder temp;
-    writeFile(temp / "src/f.txt", "f");
-    const std::string folder = temp / "prog";
-    writeProgramFolder(folder, settingsNaming(folder + "/Default.lst"), {},
-                       {{temp / "gone", temp / "bk-gone"}, {temp / "src", temp / "bk"}});
-
-    const auto result = batch(temp, {"--folder", folder});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(contains(result.output, text::kSourceNotFound)) << result.output;
-    EXPECT_TRUE(contains(result.output, temp / "gone")) << result.output;
-    EXPECT_EQ(readFile(temp / "bk/f.txt"), "f");
-    EXPECT_FALSE(fs::exists(temp / "bk-gone"));
-}
-
 TEST(CommandLineBatch, AnotherRunHoldingTheFolderRunsNothing) {
     TempFolder temp;
     writeFile(temp / "src/f.txt", "f");
@@ -159,55 +144,114 @@ TEST(CommandLineBatch, AListOnTheCommandLineReplacesTheCurrentOne) {
     EXPECT_FALSE(fs::exists(temp / "bk-current"));
 }
 
-TEST(CommandLineBatch, AFileItCannotReadStopsTheBatchWithItsPath) {
+// A batch that cannot read what it needs says which file and why, and runs nothing: a scheduled
+// batch that silently backs up nothing is the worst way for a backup to fail. "@" in a file's
+// bytes or in the named path stands for the temporary folder.
+TEST(CommandLineBatch, AFileItCannotReadStopsTheBatchWithItsPathAndReason) {
     const struct {
         const char* what;
         std::vector<std::pair<std::string, std::string>> files;  // in the temporary folder
         std::vector<std::string> arguments;
-        int status;
-        std::string named;  // the file the message names; empty: no message
+        std::string named;  // the file the message names
+        std::errc reason;
     } cases[] = {
-        {"no settings, so no current list", {}, {"--folder", "prog"}, 2, "prog/sorvik01.ini"},
-        {"no settings, a list of nothing given: an empty batch",
+        {"no settings, so no current list",
+         {},
+         {"--folder", "prog"},
+         "@/prog/sorvik01.ini",
+         std::errc::no_such_file_or_directory},
+        {"a list on the command line that does not exist",
          {},
          {"--folder", "prog", "--list", "none.lst"},
-         0,
-         ""},
+         "@/none.lst",
+         std::errc::no_such_file_or_directory},
+        {"settings naming a list that does not exist",
+         {{"prog/sorvik01.ini", "@/gone.lst\r\n"}},
+         {"--folder", "prog"},
+         "@/gone.lst",
+         std::errc::no_such_file_or_directory},
+        {"settings naming a relative list",
+         {{"prog/sorvik01.ini", "Default.lst\r\n"}},
+         {"--folder", "prog"},
+         "Default.lst",
+         std::errc::invalid_argument},
         {"settings naming no list",
          {{"prog/sorvik01.ini", "\r\n"}},
          {"--folder", "prog"},
-         2,
-         "prog/sorvik01.ini"},
+         "@/prog/sorvik01.ini",
+         std::errc::invalid_argument},
         {"settings that are not text",
          {{"prog/sorvik01.ini", "\x81"}},
          {"--folder", "prog", "--list", "none.lst"},
-         2,
-         "prog/sorvik01.ini"},
+         "@/prog/sorvik01.ini",
+         std::errc::illegal_byte_sequence},
         {"excluded extensions that are not text",
          {{"prog/sorvik02.ini", "\x81"}},
          {"--folder", "prog", "--list", "none.lst"},
-         2,
-         "prog/sorvik02.ini"},
+         "@/prog/sorvik02.ini",
+         std::errc::illegal_byte_sequence},
         {"a list that is not text",
          {{"bad.lst", "\x81"}},
          {"--folder", "prog", "--list", "bad.lst"},
-         2,
-         "bad.lst"},
-        {"no such program folder", {}, {"--folder", "nowhere"}, 2, "nowhere"},
+         "@/bad.lst",
+         std::errc::illegal_byte_sequence},
+        {"no such program folder",
+         {},
+         {"--folder", "nowhere"},
+         "@/nowhere",
+         std::errc::no_such_file_or_directory},
     };
     for (const auto& c : cases) {
         TempFolder temp;
+        const auto inTemp = [&](std::string text) {
+            for (std::size_t at; (at = text.find('@')) != std::string::npos;) {
+                text.replace(at, 1, temp.path().string());
+            }
+            return text;
+        };
         fs::create_directories(temp / "prog");
         for (const auto& [path, bytes] : c.files) {
-            writeFile(temp / path, bytes);
+            writeFile(temp / path, inTemp(bytes));
         }
         const auto result = batch(temp, c.arguments);
-        EXPECT_EQ(result.status, c.status) << c.what;
-        const std::string message =
-            c.named.empty() ? ""
-                            : std::string(text::kFileUnreadable) + "\n" + temp / c.named + "\n";
-        EXPECT_EQ(result.output, message) << c.what;
+        EXPECT_EQ(result.status, 2) << c.what;
+        EXPECT_EQ(result.output, std::string(text::kFileUnreadable) + "\n" + inTemp(c.named) +
+                                     "\n" + std::make_error_code(c.reason).message() + "\n")
+            << c.what;
     }
+}
+
+// List entries the system cannot take as they are never reach it: one holding a NUL would be cut
+// there, and a backup entry cut so would fill another folder. The pair is refused, each message
+// fits on a console, and the batch goes on with the next pair.
+TEST(CommandLineBatch, PairsThatCannotRunAreToldAndTheNextPairStillRuns) {
+    TempFolder temp;
+    writeFile(temp / "src/f.txt", "f");
+    writeFile(temp / "src/sub/g.txt", "g");
+    const std::string nul(1, '\0');
+    const std::string longSource = temp / std::string(10'000'000, 'x');
+    const std::string folder = temp / "prog";
+    writeProgramFolder(folder, settingsNaming(folder + "/Default.lst"), {},
+                       {{temp / "gone", temp / "bk-gone"},
+                        {longSource, temp / "bk-long"},
+                        {temp / "src", temp / "bk-nul" + nul + "evil"},
+                        {temp / "src" + nul + "x", temp / "bk-nul"},
+                        {temp / "src", temp / "bk"}});
+
+    const auto result = batch(temp, {"--folder", folder, "--quiet"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.output.substr(0, result.output.find(longSource.substr(0, 400))),
+              std::string(text::kSourceNotFound) + ": " + temp / "gone" + "\n" +
+                  std::string(text::kSourceNotFound) + ": ");
+    EXPECT_LT(result.output.size(), 2'000u);
+    EXPECT_TRUE(contains(result.output,
+                         std::string(text::kBadBackupFolder) + "\n" + temp / "bk-nul?evil\n"))
+        << result.output;
+    EXPECT_TRUE(
+        contains(result.output, std::string(text::kSourceNotFound) + ": " + temp / "src?x\n"))
+        << result.output;
+    EXPECT_EQ(readFile(temp / "bk/sub/g.txt"), "g");
+    EXPECT_FALSE(fs::exists(temp / "bk-nul"));
 }
 
 TEST(CommandLineBatch, ParsesItsOptionsAndRefusesAnyOther) {

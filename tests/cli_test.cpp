@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <csignal>
 #include <filesystem>
 
 #include "engine/messages.h"
 #include "platform/code_page.h"
+#include "platform/folder_lock.h"
 #include "tests/support/child_process.h"
 #include "tests/support/sorvik_cli.h"
 #include "tests/support/temp_folder.h"
@@ -63,6 +67,39 @@ TEST(CommandLine, TroubleExitsOne) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(contains(refused.output, text::kPairOverlaps)) << refused.output;
     EXPECT_FALSE(fs::exists(temp / "bk"));
+
+    // Another run filling the same backup folder holds its lock: this one leaves it alone.
+    fs::create_directory(temp / "bk");
+    const auto otherRun = platform::FolderLock::tryAcquire(temp / "bk");
+    ASSERT_TRUE(otherRun);
+    const auto held = cli({"run", temp / "src", temp / "bk", "--quiet"});
+    EXPECT_EQ(held.status, 1);
+    EXPECT_EQ(held.output, std::string(text::kAnotherRunInProgress) + "\n" + temp / "bk" + "\n");
+    EXPECT_TRUE(fs::is_empty(temp / "bk"));
+}
+
+// Standard error closed by its reader ("sorvik-cli run … 2>&1 | head -1"): the lines are lost, the
+// run is not. Without its own defence the program would die of SIGPIPE at the first error line.
+TEST(CommandLine, AClosedStandardErrorLosesLinesNotTheRun) {
+    TempFolder temp;
+    writeFile(temp / "src/a/f.txt", "f");
+    writeFile(temp / "src/b/g.txt", "g");
+    writeFile(temp / "bk/a", "a file where a folder must go");
+    const auto withClosedStandardError = [&] {
+        std::signal(SIGPIPE, SIG_DFL);
+        int ends[2];
+        if (::pipe(ends) != 0 || ::close(ends[0]) != 0 || ::dup2(ends[1], 2) < 0) {
+            throw test::ChildSkip("cannot make a pipe without a reader");
+        }
+        const auto run = test::runCommand(test::sorvikCliCommand(
+            {"run", temp / "src", temp / "bk", "--log", temp / "log.txt", "--quiet"}));
+        return std::to_string(run.status);
+    };
+    const test::ChildOutcome child = test::runInChild(withClosedStandardError);
+    ASSERT_EQ(child.end, test::ChildOutcome::End::finished) << child.report;
+    EXPECT_EQ(child.report, "1");
+    EXPECT_EQ(readFile(temp / "bk/b/g.txt"), "g");
+    EXPECT_TRUE(fs::exists(temp / "log.txt"));
 }
 
 TEST(CommandLine, WrongUsageExitsTwoAndHelpShowsBothForms) {

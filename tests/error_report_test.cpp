@@ -1,8 +1,5 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
 
 #include "engine/messages.h"
@@ -46,26 +43,6 @@ TEST(ErrorReport, LogHoldsTheEntriesInFailureOrderAsCodePage932) {
     EXPECT_EQ(host.messages[0].lines, std::vector<std::string>{host.logPath});
     EXPECT_EQ(boxText(host.messages[0]),
               std::string(text::kErrorsOccurred) + "\r\n" + host.logPath);
-}
-
-// /proc/self/mem is a regular file whose first bytes can never be read: a replacement copy of it
-// fails, the old backup stays, and the delete entry comes before the copy entry.
-TEST(ErrorReport, FailedReplacementGivesDeleteThenCopyEntry) {
-    const int probe = ::open("/proc/self/mem", O_RDONLY);
-    char byte;
-    const bool unreadable = probe >= 0 && ::read(probe, &byte, 1) < 0 && errno == EIO;
-    ::close(probe);
-    if (!unreadable) {
-        GTEST_SKIP() << "no /proc/self/mem to give a read error";
-    }
-    TempFolder temp;
-    fs::create_directories(temp / "src");
-    fs::create_symlink("/proc/self/mem", temp / "src/mem");
-    writeFile(temp / "bk/mem", "old backup");
-    EXPECT_EQ(runBackup(temp / "src", temp / "bk").entries,
-              errorEntry(text::kDeleteError, temp / "bk/mem") +
-                  errorEntry(text::kCopyError, temp / "src/mem"));
-    EXPECT_EQ(readFile(temp / "bk/mem"), "old backup");
 }
 
 // The message names the log and shows at most the first 20 entry lines.

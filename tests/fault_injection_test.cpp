@@ -9,10 +9,13 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <functional>
 
 #include "engine/messages.h"
+#include "platform/text_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/engine_run.h"
+#include "tests/support/sorvik_cli.h"
 #include "tests/support/temp_folder.h"
 
 namespace sorvik::test {
@@ -40,12 +43,11 @@ struct FullDisk {
         writeFile(source + "/fresh.bin", std::string(4 * kRoom, 'f'));
         writeFile(source + "/small.txt", "fits\n");
     }
-    // Runs in the child, once the room is limited.
-    std::string runInto(const std::string& backup) const {
+    // Runs in the child, once the room is limited; `run` backs up and gives the error entries.
+    std::string runInto(const std::string& backup, const std::function<std::string()>& run) const {
         writeFile(backup + "/big.bin", "old backup\n");
-        const RunRecord run = runBackup(source, backup);
-        return run.entries + "backup: " + namesIn(backup) +
-               "\nold: " + readFile(backup + "/big.bin") +
+        const std::string entries = run();
+        return entries + "backup: " + namesIn(backup) + "\nold: " + readFile(backup + "/big.bin") +
                "small: " + readFile(backup + "/small.txt");
     }
     std::string expected(const std::string& backup) const {
@@ -56,21 +58,33 @@ struct FullDisk {
     }
 };
 
+// The program itself must keep SIGXFSZ from killing it: writes past the limit then fail with EFBIG
+// and become copy errors, and the run goes on.
 TEST(FaultFullDisk, AFileSizeLimitLeavesTheOldBackupWhole) {
     const FullDisk scene;
     const std::string backup = scene.temp / "bk";
+    const std::string log = scene.temp / "log.txt";
+    const auto throughTheCommandLine = [&] {
+        const CommandResult run =
+            runCommand(sorvikCliCommand({"run", scene.source, backup, "--log", log, "--quiet"}));
+        auto lines = platform::readTextLines(log);
+        std::string entries = "exit " + std::to_string(run.status) + "\n";
+        for (std::size_t i = 0; lines && i + 1 < lines->size(); ++i) {
+            entries += (*lines)[i] + "\r\n";
+        }
+        return entries;
+    };
     const auto limited = [&] {
-        // Writes past the limit fail with EFBIG instead of killing the process.
-        std::signal(SIGXFSZ, SIG_IGN);
+        std::signal(SIGXFSZ, SIG_DFL);
         rlimit limit{};
         ::getrlimit(RLIMIT_FSIZE, &limit);
         limit.rlim_cur = FullDisk::kRoom;
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
             throw ChildSkip(std::string("setrlimit: ") + std::strerror(errno));
         }
-        return scene.runInto(backup);
+        return scene.runInto(backup, throughTheCommandLine);
     };
-    expectReport(runInChild(limited), scene.expected(backup));
+    expectReport(runInChild(limited), "exit 1\n" + scene.expected(backup));
 }
 
 TEST(FaultFullDisk, ASmallFileSystemLeavesTheOldBackupWhole) {
@@ -83,7 +97,7 @@ TEST(FaultFullDisk, ASmallFileSystemLeavesTheOldBackupWhole) {
         if (::mount("tmpfs", stick.c_str(), "tmpfs", 0, "size=64k") != 0) {
             throw ChildSkip(std::string("cannot mount a small tmpfs: ") + std::strerror(errno));
         }
-        return scene.runInto(backup);
+        return scene.runInto(backup, [&] { return runBackup(scene.source, backup).entries; });
     };
     expectReport(runInChild(onSmallTmpfs), scene.expected(backup));
 }
@@ -94,13 +108,14 @@ TEST(FaultLeftoverTemporary, AKilledRunsTemporaryGoesLookalikesStay) {
     const std::string backup = temp / "bk";
     writeFile(source + "/a.txt", "a");
     writeFile(source + "/sub/b.txt", "b");
-    for (const char* name :
-         {".sorvik-Ab12Cd", ".sorvik-toolong1", ".sorvik-ab", "sub/.sorvik-9zZ9zZ"}) {
+    // Only names of exactly the temporary form go; a user's ".sorvik-Ab12Cd" stays.
+    for (const char* name : {".sorvik-0123456789abcdef.tmp", ".sorvik-Ab12Cd",
+                             ".sorvik-0123456789abcdef.tmpx", "sub/.sorvik-zzzzzzzzzzzzzzzz.tmp"}) {
         writeFile(backup + "/" + name, "half-written");
     }
     const RunRecord run = runBackup(source, backup);
     EXPECT_EQ(run.entries, "");
-    EXPECT_EQ(namesIn(backup), ".sorvik-ab .sorvik-toolong1 a.txt sub");
+    EXPECT_EQ(namesIn(backup), ".sorvik-0123456789abcdef.tmpx .sorvik-Ab12Cd a.txt sub");
     EXPECT_EQ(namesIn(backup + "/sub"), "b.txt");
 }
 
@@ -182,12 +197,21 @@ TEST(FaultPermissionDenied, UnreadableFileAndFolderAreRecordedAndTheRunGoesOn) {
             throw ChildSkip("this process still reads a file of mode 000");
         }
         const RunRecord run = runBackup(source, backup);
+        // Whether a sealed source lies inside the backup cannot be looked up: a read problem,
+        // not an overlap, and the pair is refused.
+        const RunRecord sealed = runBackup(source + "/sealed", backup);
+        std::string message;
+        for (const std::string& line : sealed.messages.at(0).lines) {
+            message += line + "\n";
+        }
         return run.entries + "after: " + readFile(backup + "/after.txt") +
-               "ok: " + readFile(backup + "/ok.txt");
+               "ok: " + readFile(backup + "/ok.txt") + sealed.messages[0].text + "\n" + message;
     };
     expectReport(runInChild(asNobody), errorEntry(text::kReadError, source + "/sealed") +
                                            errorEntry(text::kCopyError, source + "/locked.txt") +
-                                           "after: after\nok: ok\n");
+                                           "after: after\nok: ok\n" +
+                                           std::string(text::kFileUnreadable) + "\n" + source +
+                                           "/sealed\n" + std::strerror(EACCES) + "\n");
 }
 
 TEST(FaultFifo, AFifoInTheSourceTreeIsLeftOutAndNeverHangsARun) {

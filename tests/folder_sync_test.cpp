@@ -99,18 +99,24 @@ TEST(FolderSync, PlaceholderModeCreatesEmptyFilesAndCopiesNothing) {
 }
 
 // End to end: a file link is backed up as the file it leads to, a Sorvik temporary in the
-// source is not taken for a user file, and files only in the backup stay. (Which entries a
-// listing keeps is the listing's own test.)
+// source is not taken for a user file but a user's file that only looks like one is, and files
+// only in the backup stay. A file is copied up to the size it had when it was opened: a
+// generated file that reports none is copied empty, as one that grows is cut at its old size.
+// (Which entries a listing keeps is the listing's own test.)
 TEST(FolderSync, BacksUpExactlyTheOrdinaryFiles) {
     TempFolder temp;
     writeFile(temp / "src/.dotfile", "dot");
     writeFile(temp / "target.txt", "target bytes");
     fs::create_symlink(temp / "target.txt", temp / "src/link.txt");
     ASSERT_EQ(::mkfifo((temp / "src/fifo").c_str(), 0600), 0);
-    writeFile(temp / "src/.sorvik-ab12CD", "a temporary of a run into the source");
+    writeFile(temp / "src/.sorvik-0123456789abcdef.tmp", "a temporary of a run into the source");
+    writeFile(temp / "src/.sorvik-ab12CD", "a user's file");
+    fs::create_symlink("/proc/self/stat", temp / "src/generated");
     writeFile(temp / "bk/only-in-backup.txt", "kept");
     EXPECT_EQ(runBackup(temp / "src", temp / "bk").entries, "");
-    EXPECT_EQ(namesIn(temp / "bk"), ".dotfile link.txt only-in-backup.txt");
+    EXPECT_EQ(namesIn(temp / "bk"),
+              ".dotfile .sorvik-ab12CD generated link.txt only-in-backup.txt");
+    EXPECT_EQ(readFile(temp / "bk/generated"), "");
     EXPECT_FALSE(fs::is_symlink(temp / "bk/link.txt"));
     EXPECT_EQ(readFile(temp / "bk/link.txt"), "target bytes");
     EXPECT_EQ(readFile(temp / "bk/only-in-backup.txt"), "kept");
