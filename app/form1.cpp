@@ -248,8 +248,8 @@ bool Form1::askYesNo(const QString& question) {
     return box.exec() == QMessageBox::Yes;
 }
 
-void Form1::reportUnwritable(const std::string& path) {
-    showText(messageWithPath(engine::text::kFileUnwritable, path));
+void Form1::reportUnwritable(const std::string& path, std::error_code reason) {
+    showText(messageWithPath(engine::text::kFileUnwritable, path, reason));
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -277,7 +277,7 @@ void Form1::FP1_Load() {
     if (!pairs) {
         // The file stays as it was: with no list current, nothing can save over it.
         const std::string unreadable = std::exchange(ListPath, std::string());
-        showText(messageWithPath(engine::text::kFileUnreadable, unreadable));
+        showText(messageWithPath(engine::text::kFileUnreadable, unreadable, pairs.error()));
         return;
     }
     for (const lists::PathPair& pair : *pairs) {
@@ -301,7 +301,7 @@ std::error_code Form1::writeColumns() {
     }
     const std::error_code error = lists::writeListFile(ListPath, pairs);
     if (error) {
-        reportUnwritable(ListPath);
+        reportUnwritable(ListPath, error);
     }
     return error;
 }

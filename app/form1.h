@@ -174,7 +174,7 @@ class Form1 : public QMainWindow, public engine::RunHost {
     void cancelAutomaticRun();
     void showCountdown();
     void runAutomaticBatch();
-    void reportUnwritable(const std::string& path);
+    void reportUnwritable(const std::string& path, std::error_code reason);
     // Takes the program folder's lock for a run; false, once the user is told, when another
     // Sorvik run holds it.
     bool takeRunLock();

@@ -83,8 +83,8 @@ void Form1::runAutomaticBatch() {
     {
         FlagScope tick(tickInProgress_);
         Command2_Click();
-        if (SaveAutoGo()) {
-            reportUnwritable(AutoGoPath);
+        if (const std::error_code error = SaveAutoGo()) {
+            reportUnwritable(AutoGoPath, error);
         }
         AutoWait = kNoAutomaticRun;
     }

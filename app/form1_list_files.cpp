@@ -89,7 +89,7 @@ void Form1::deleteSelectedListFile() {
     const std::error_code error = platform::removeFile(path);
     if (error && error != std::errc::no_such_file_or_directory) {
         // Nothing was deleted, so the current list stays current.
-        showText(messageWithPath(engine::text::kFileNotDeleted, path));
+        showText(messageWithPath(engine::text::kFileNotDeleted, path, error));
         return;
     }
     // The columns keep their pairs, but no file backs them now, and no later save may bring the

@@ -22,12 +22,12 @@ QString failureText(const lists::ListEditFailure& failure) {
     using Step = lists::ListEditFailure::Step;
     switch (failure.step) {
         case Step::readList:
-            return messageWithPath(engine::text::kFileUnreadable, failure.path);
+            return messageWithPath(engine::text::kFileUnreadable, failure.path, failure.error);
         case Step::writeWorkCopy:
         case Step::writeList:
-            return messageWithPath(engine::text::kFileUnwritable, failure.path);
+            return messageWithPath(engine::text::kFileUnwritable, failure.path, failure.error);
         case Step::removeWorkCopy:
-            return messageWithPath(engine::text::kFileNotDeleted, failure.path);
+            return messageWithPath(engine::text::kFileNotDeleted, failure.path, failure.error);
     }
     return {};
 }

@@ -78,7 +78,7 @@ void Form1::restoreSettings() {
         auto settings = lists::readSettingsFile(IniPath);
         if (!settings) {
             // Nothing of it can be trusted: start as on a first run, and say why.
-            showText(messageWithPath(engine::text::kFileUnreadable, IniPath));
+            showText(messageWithPath(engine::text::kFileUnreadable, IniPath, settings.error()));
             firstRun = true;
         } else {
             ListPath = settings->listPath;
@@ -127,8 +127,8 @@ void Form1::openCurrentList() {
         FP1_Load();
         return;
     }
-    if (lists::writeListFile(ListPath, {})) {
-        reportUnwritable(ListPath);
+    if (const std::error_code error = lists::writeListFile(ListPath, {})) {
+        reportUnwritable(ListPath, error);
     }
 }
 
@@ -138,7 +138,7 @@ void Form1::restoreExcludedExtensions() {
     }
     const auto entries = lists::readExtensionFile(ExtIniPath);
     if (!entries) {
-        showText(messageWithPath(engine::text::kFileUnreadable, ExtIniPath));
+        showText(messageWithPath(engine::text::kFileUnreadable, ExtIniPath, entries.error()));
         return;
     }
     for (const std::string& entry : *entries) {
@@ -169,16 +169,16 @@ void Form1::saveSettings() {
     for (std::size_t i = 0; i < Check_.size(); ++i) {
         settings.checks[i] = Check_[i]->isChecked();
     }
-    if (lists::writeSettingsFile(IniPath, settings)) {
-        reportUnwritable(IniPath);
+    if (const std::error_code error = lists::writeSettingsFile(IniPath, settings)) {
+        reportUnwritable(IniPath, error);
     }
     std::vector<std::string> entries;
     entries.reserve(static_cast<std::size_t>(List1_->count()));
     for (int i = 0; i < List1_->count(); ++i) {
         entries.push_back(stdText(List1_->item(i)->text()));
     }
-    if (lists::writeExtensionFile(ExtIniPath, entries)) {
-        reportUnwritable(ExtIniPath);
+    if (const std::error_code error = lists::writeExtensionFile(ExtIniPath, entries)) {
+        reportUnwritable(ExtIniPath, error);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace sorvik::app {
 
@@ -15,9 +16,12 @@ inline std::string stdText(const QString& text) {
     return text.toStdString();
 }
 
-// A message followed by the path it is about, on a line of its own.
-inline QString messageWithPath(std::string_view message, std::string_view path) {
-    return qText(message) + QStringLiteral("\r\n") + qText(path);
+// A message followed by the path it is about, and the system's reason why, each on a line of its
+// own: "could not be saved" alone leaves the user guessing between a full disk and a locked file.
+inline QString messageWithPath(std::string_view message, std::string_view path,
+                               std::error_code reason) {
+    return qText(message) + QStringLiteral("\r\n") + qText(path) + QStringLiteral("\r\n") +
+           qText(reason.message());
 }
 
 }  // namespace sorvik::app

@@ -371,7 +371,8 @@ void AutomaticRunTest::closeAndTicksDuringTheBatchWaitForTheWholeTick() {
         p.form.setCountdownIntervals(kQuick, kQuick);
     }
     HideWatcher watcher(p.form, p.marker());
-    const QString unwritable = boxText(text::kFileUnwritable, p.marker());
+    const QString unwritable =
+        boxText(text::kFileUnwritable, p.marker(), std::errc::is_a_directory);
     const QString openBox = markerUnwritable ? unwritable : qText(text::kSourceNotFound);
 
     ModalAnswerer answerer;
@@ -435,7 +436,8 @@ void AutomaticRunTest::aMarkerThatCannotBeLeftIsReportedAndTheWindowStillCloses(
     p.tick(6);
 
     QCOMPARE(answerer.titles, QStringList{qText(text::kApplicationTitle)});
-    QCOMPARE(answerer.texts, QStringList{boxText(text::kFileUnwritable, p.marker())});
+    QCOMPARE(answerer.texts,
+             QStringList{boxText(text::kFileUnwritable, p.marker(), std::errc::is_a_directory)});
     QVERIFY(!p.form.isVisible());
     QCOMPARE(p.form.AutoWait, Form1::kNoAutomaticRun);
     QCOMPARE(treeOf(p.path("bk")), QStringList{QStringLiteral("a.txt=a")});

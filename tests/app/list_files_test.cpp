@@ -177,7 +177,8 @@ void ListFilesTest::aSwitchWhoseSaveFailsStaysOnTheList() {
 
     QVERIFY(switchTo(throughTheMenu, "B.lst"));
 
-    QCOMPARE(answerer.texts, QStringList{boxText(text::kFileUnwritable, unwritable)});
+    QCOMPARE(answerer.texts, QStringList{boxText(text::kFileUnwritable, unwritable,
+                                                 std::errc::no_such_file_or_directory)});
     QCOMPARE(answerer.titles, QStringList{"Sorvik"});
     QCOMPARE(w_->form.ListPath, unwritable);
     QCOMPARE(itemTexts(w_->column(0)), (QStringList{"/a0", "/a1"}));
@@ -316,7 +317,8 @@ void ListFilesTest::aListFileThatCannotBeDeletedIsReportedAndStaysCurrent() {
 
     action("mn3_1")->trigger();
 
-    QCOMPARE(answerer.texts, QStringList{boxText(text::kFileNotDeleted, w_->path("A.lst"))});
+    QCOMPARE(answerer.texts, QStringList{boxText(text::kFileNotDeleted, w_->path("A.lst"),
+                                                 std::errc::is_a_directory)});
     QCOMPARE(w_->form.ListPath, w_->path("A.lst"));
     QVERIFY(fs::is_directory(w_->path("A.lst/inside")));
 }

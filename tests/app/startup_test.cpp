@@ -169,8 +169,12 @@ class Startup : public QObject {
         ModalAnswerer answerer;
         answerer.inputAnswers << QStringLiteral("New");
         load();
-        QCOMPARE(answerer.texts, QStringList{QStringLiteral("ファイルを読み込めませんでした。\n") +
-                                             QString::fromStdString(path("sorvik01.ini"))});
+        QCOMPARE(
+            answerer.texts,
+            QStringList{QStringLiteral("ファイルを読み込めませんでした。\n") +
+                        QString::fromStdString(path("sorvik01.ini")) + QLatin1Char('\n') +
+                        QString::fromStdString(
+                            std::make_error_code(std::errc::illegal_byte_sequence).message())});
         QCOMPARE(form_->ListPath, path("New.lst"));
     }
 
@@ -240,8 +244,11 @@ class Startup : public QObject {
         writeFile(path("sorvik01.ini") + "/keep", "x");
         ModalAnswerer answerer;
         QVERIFY(form_->close());
-        QCOMPARE(answerer.texts, QStringList{QStringLiteral("ファイルを保存できませんでした。\n") +
-                                             QString::fromStdString(path("sorvik01.ini"))});
+        QCOMPARE(answerer.texts,
+                 QStringList{QStringLiteral("ファイルを保存できませんでした。\n") +
+                             QString::fromStdString(path("sorvik01.ini")) + QLatin1Char('\n') +
+                             QString::fromStdString(
+                                 std::make_error_code(std::errc::is_a_directory).message())});
         QVERIFY(fs::is_regular_file(path("sorvik02.ini")));
     }
 

@@ -21,6 +21,12 @@ inline QString boxText(std::string_view message, const std::string& line) {
     return qText(message) + QLatin1Char('\n') + qText(line);
 }
 
+// The box text for a message about a file, the path and the system's reason below it.
+inline QString boxText(std::string_view message, const std::string& path, std::errc reason) {
+    return boxText(message, path) + QLatin1Char('\n') +
+           qText(std::make_error_code(reason).message());
+}
+
 // A folder "program" inside `temp`, for a window to keep its files in.
 inline std::string makeProgramFolder(const TempFolder& temp) {
     const std::string folder = temp / "program";
