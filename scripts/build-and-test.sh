@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Sorvik and runs every test twice: in a normal build, and in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz target for a while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,3 +20,5 @@ run_suite build
 echo "== Tests with sanitizers"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite build-sanitize -DSORVIK_SANITIZE=ON
+echo "== Fuzzing"
+bash scripts/fuzz.sh

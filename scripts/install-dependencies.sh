@@ -10,6 +10,8 @@ packages=(
     fonts-ipafont-gothic  # Japanese text in the window
     dosfstools exfatprogs # FAT and exFAT images for the time-granularity tests
     util-linux            # mount, unshare, setpriv for the fault tests
+    strace                # kills runs at chosen calls for the crash-consistency test
+    clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets
     desktop-file-utils    # checks the installed menu entry
 )
 
