@@ -20,8 +20,9 @@ void ErFiLog(RunHost& host, ErrorText& ErrText) {
     // Every piece, the empty one after the final CR LF included, becomes a line: the file holds
     // the entries and then one empty line.
     const std::vector<std::string> pieces = ErrText.pieces();
-    if (platform::writeTextLines(logPath, pieces)) {
-        UserMessage message{std::string(text::kErrorLogUnwritable), {logPath}, logPath};
+    if (const std::error_code error = platform::writeTextLines(logPath, pieces)) {
+        UserMessage message{
+            std::string(text::kErrorLogUnwritable), {logPath, error.message()}, logPath};
         const std::size_t shown =
             std::min(text::kEntryLinesInUnwritableLogMessage, pieces.size() - 1);
         message.lines.insert(message.lines.end(), pieces.begin(),

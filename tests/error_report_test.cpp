@@ -45,19 +45,21 @@ TEST(ErrorReport, LogHoldsTheEntriesInFailureOrderAsCodePage932) {
               std::string(text::kErrorsOccurred) + "\r\n" + host.logPath);
 }
 
-// The message names the log and shows at most the first 20 entry lines.
+// The message names the log, says why it failed, and shows at most the first 20 entry lines.
 TEST(ErrorReport, UnwritableLogShowsThePathAndTheFirstEntryLines) {
     for (const int subfolders : {0, 12}) {
         TempFolder temp;
         fs::create_directories(temp / "src");
-        std::vector<std::string> lines{temp / "no such folder/ErrorLog.txt",
-                                       std::string(text::kFolderError), temp / "missing/bk"};
+        std::vector<std::string> lines{
+            temp / "no such folder/ErrorLog.txt",
+            std::make_error_code(std::errc::no_such_file_or_directory).message(),
+            std::string(text::kFolderError), temp / "missing/bk"};
         for (int i = 10; i < 10 + subfolders; ++i) {
             fs::create_directories(temp / ("src/sub" + std::to_string(i)));
             lines.emplace_back(text::kFolderError);
             lines.push_back(temp / ("missing/bk/sub" + std::to_string(i)));
         }
-        lines.resize(std::min<std::size_t>(lines.size(), 21));
+        lines.resize(std::min<std::size_t>(lines.size(), 22));
         RecordingHost host;
         host.source = temp / "src";
         host.backup = temp / "missing/bk";
