@@ -63,7 +63,7 @@ class Form1 : public QMainWindow, public engine::RunHost {
     // Applies the always-on-top option.
     void FBefor();
     // Leaves the automatic-run marker for the next start.
-    std::error_code SaveAutoGo();
+    [[nodiscard]] std::error_code SaveAutoGo();
 
     // The countdown's first tick after start-up and the tick after that; tests shorten them.
     void setCountdownIntervals(std::chrono::milliseconds first, std::chrono::milliseconds tick) {
@@ -80,7 +80,7 @@ class Form1 : public QMainWindow, public engine::RunHost {
     void FP1_Load();
     // The two columns into the list file at ListPath; nothing when no list is current. A failure
     // is reported and returned.
-    std::error_code FP1_Save();
+    [[nodiscard]] std::error_code FP1_Save();
 
     // Makes row `row` of the source column the selected pair and fills both folder boxes with it,
     // also when the row was selected already.
@@ -155,7 +155,7 @@ class Form1 : public QMainWindow, public engine::RunHost {
     // Saves pairs the user has just edited, or says that no list is current to save them to.
     void saveEditedColumns();
     // The two columns into the list file at ListPath, reported when it fails.
-    std::error_code writeColumns();
+    [[nodiscard]] std::error_code writeColumns();
     void addPair();
     void deleteSelectedPair();
     void createList();

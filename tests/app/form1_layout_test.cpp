@@ -1,19 +1,16 @@
-// The window's controls, menus, fixed size, countdown strip and window order.
+// The window's placeholder menu, panels, fixed size, countdown strip and window order.
 #include <QAction>
 #include <QGroupBox>
 #include <QListWidget>
-#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QtTest>
 
 #include "app/form1.h"
-#include "app/twips.h"
 #include "app/window_order.h"
 #include "tests/support/temp_folder.h"
 
 using sorvik::app::Form1;
-using sorvik::app::twipsRect;
 
 class Form1Layout : public QObject {
     Q_OBJECT
@@ -26,75 +23,6 @@ class Form1Layout : public QObject {
     void cleanup() {
         form_.reset();
         folder_.reset();
-    }
-
-    void controlsSitWhereTheirTwipsSay_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("geometry");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("FilP_0") << "FilP_0" << twipsRect(1080, 60, 4845, 300) << true;
-        QTest::newRow("Drive_0") << "Drive_0" << twipsRect(1080, 60, 5115, 300) << false;
-        QTest::newRow("FilP_1") << "FilP_1" << twipsRect(1080, 420, 4850, 300) << true;
-        QTest::newRow("Drive_1") << "Drive_1" << twipsRect(1080, 420, 5115, 300) << false;
-        QTest::newRow("Command1") << "Command1" << twipsRect(60, 780, 1335, 375) << true;
-        QTest::newRow("Command2") << "Command2" << twipsRect(4860, 780, 1335, 375) << true;
-        QTest::newRow("Frame_0") << "Frame_0" << twipsRect(60, 1260, 6195, 4635) << true;
-        QTest::newRow("Frame_1") << "Frame_1" << twipsRect(60, 1260, 6195, 4635) << false;
-        QTest::newRow("FilPL_0") << "FilPL_0" << twipsRect(120, 300, 5955, 2040) << true;
-        QTest::newRow("FilPL_1") << "FilPL_1" << twipsRect(120, 2460, 5955, 2040) << true;
-        for (int i = 0; i < 5; ++i) {
-            const QString name = QStringLiteral("Check_%1").arg(i);
-            QTest::newRow(qPrintable(name)) << name << twipsRect(180, 300 + 360 * i, 3315, 255)
-                                            << false;  // on the hidden settings panel
-        }
-        QTest::newRow("File2") << "File2" << twipsRect(180, 2220, 3255, 2250) << false;
-        QTest::newRow("Text1") << "Text1" << twipsRect(3540, 300, 2535, 270) << false;
-        QTest::newRow("List1") << "List1" << twipsRect(3540, 660, 2535, 3840) << false;
-    }
-    void controlsSitWhereTheirTwipsSay() {
-        QFETCH(QString, name);
-        QFETCH(QRect, geometry);
-        QFETCH(bool, shown);
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-        auto* widget = form_->findChild<QWidget*>(name);
-        QVERIFY2(widget, qPrintable(name));
-        QCOMPARE(widget->geometry(), geometry);
-        QCOMPARE(widget->isVisible(), shown);
-    }
-
-    void menuBarShowsOptionAndSettingsOnly() {
-        QStringList shown;
-        for (QAction* entry : form_->menuBar()->actions()) {
-            if (entry->isVisible()) {
-                shown << entry->text();
-            }
-        }
-        QCOMPARE(shown, (QStringList{"Option", "環境設定"}));
-
-        auto* placeholder = find<QAction>("mn2_0");
-        QCOMPARE(placeholder->text(), QStringLiteral("Sorvikを作成"));
-        QVERIFY(placeholder->isCheckable());
-        QVERIFY(!placeholder->isChecked());
-        QVERIFY(!find<QAction>("mn2_1")->isVisible());
-
-        const QList<QPair<QString, QStringList>> popups{
-            {"mn0_0", {"パス追加", "パス削除"}},
-            {"mn0_3", {"新規作成", "リストデータの削除"}},
-            {"mn0_4", {"0", "0", "0", "0", "0", "0", "0", "0", "0", "0"}},
-        };
-        for (const auto& [name, items] : popups) {
-            auto* menu = find<QMenu>(name);
-            QStringList captions;
-            for (QAction* item : menu->actions()) {
-                captions << item->text();
-            }
-            QCOMPARE(captions, items);
-            QVERIFY2(!form_->menuBar()->actions().contains(menu->menuAction()), qPrintable(name));
-        }
-        QCOMPARE(find<QMenu>("mn0_0")->title(), QStringLiteral("パス追加"));
-        QCOMPARE(find<QMenu>("mn0_3")->title(), QStringLiteral("リストデータ"));
-        QCOMPARE(find<QMenu>("mn0_4")->title(), QStringLiteral("ファイルリスト交換用"));
     }
 
     void placeholderMenuToggles() {
