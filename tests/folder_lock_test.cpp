@@ -1,15 +1,9 @@
 #include "platform/folder_lock.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <optional>
 
-#include "tests/support/child_process.h"
 #include "tests/support/engine_run.h"
 #include "tests/support/temp_folder.h"
 
@@ -28,76 +22,6 @@ std::string stateOf(const std::string& folder) {
                                                                      : lock.error().message();
 }
 
-// A forked child that takes the lock and holds it until told to end. It ends with _exit(), never
-// running the lock's destructor, so what releases its lock is the end of the process.
-class ChildHoldingLock {
-  public:
-    explicit ChildHoldingLock(const std::string& folder) {
-        int ready[2];
-        int release[2];
-        if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) {
-            return;
-        }
-        std::fflush(nullptr);
-        pid_ = ::fork();
-        if (pid_ < 0) {
-            for (const int fd : {ready[0], ready[1], release[0], release[1]}) {
-                ::close(fd);
-            }
-            return;
-        }
-        if (pid_ == 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
-            ::alarm(60);
-            const auto lock = FolderLock::tryAcquire(folder);
-            const char said = lock ? 'y' : 'n';
-            if (::write(ready[1], &said, 1) == 1) {
-                char byte;
-                while (::read(release[0], &byte, 1) < 0 && errno == EINTR) {
-                }
-            }
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release[0]);
-        ready_ = ready[0];
-        release_ = release[1];
-    }
-    ChildHoldingLock(const ChildHoldingLock&) = delete;
-    ChildHoldingLock& operator=(const ChildHoldingLock&) = delete;
-    ~ChildHoldingLock() { end(); }
-
-    // Waits for the child's attempt; true when it holds the lock.
-    bool holds() {
-        char said = 'n';
-        while (::read(ready_, &said, 1) < 0 && errno == EINTR) {
-        }
-        return said == 'y';
-    }
-    // Tells the child to end and waits until it has.
-    void end() {
-        if (ready_ >= 0) {
-            ::close(ready_);
-            ready_ = -1;
-        }
-        if (release_ >= 0) {
-            ::close(release_);
-            release_ = -1;
-        }
-        if (pid_ > 0) {
-            while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-            }
-            pid_ = -1;
-        }
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int ready_ = -1;
-    int release_ = -1;
-};
-
 TEST(FolderLock, ASecondAcquireFailsWhileTheFirstIsHeldAndSucceedsOnceItIsGone) {
     TempFolder temp;
     const std::string folder = temp.path().string();
@@ -109,16 +33,6 @@ TEST(FolderLock, ASecondAcquireFailsWhileTheFirstIsHeldAndSucceedsOnceItIsGone) 
         EXPECT_EQ(stateOf(temp / "alias"), "busy");  // the same folder, however it is named
         EXPECT_EQ(namesIn(folder), "alias");         // nothing new appears in the folder
     }
-    EXPECT_EQ(stateOf(folder), "free");
-}
-
-TEST(FolderLock, ALockHeldByAnotherProcessIsSeenUntilThatProcessEnds) {
-    TempFolder temp;
-    const std::string folder = temp.path().string();
-    ChildHoldingLock child(folder);
-    ASSERT_TRUE(child.holds());
-    EXPECT_EQ(stateOf(folder), "busy");
-    child.end();
     EXPECT_EQ(stateOf(folder), "free");
 }
 
