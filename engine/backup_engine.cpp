@@ -14,6 +14,7 @@
 namespace sorvik::engine {
 
 using platform::EntryKind;
+using platform::Folder;
 
 BackupEngine::BackupEngine(RunHost& host)
     : host_(host), errText_(host, stats_), scan_(host), sync_(host, errText_, stats_) {}
@@ -35,6 +36,7 @@ RunOutcome BackupEngine::singleRun() {
             if (outcome == RunOutcome::completed) {
                 flushBackup(backup);
             }
+            backupFolder_.reset();
             backupLock_.reset();
         }
     }
@@ -130,28 +132,41 @@ RunOutcome BackupEngine::backUpScannedFolders() {
     // entry, without being looked up: a link that stood in the way must not receive them.
     std::set<std::string, std::less<>> failed;
     for (std::size_t i = 0; i < folders.size(); ++i) {
-        std::string destination = destinationFolder(host_.backupFolder(), folders[i], sourceLength);
+        const std::string destination =
+            destinationFolder(host_.backupFolder(), folders[i], sourceLength);
+        const std::string_view relative = relativePart(folders[i], sourceLength);
         host_.setCaption(destination);
         ++stats_.folders;
-        MFldrResult made = MFldrResult::failed;
-        if (failed.contains(parentFolder(destination))) {
+        DestinationFolder made;
+        if (i == 0) {
+            made = sync_.MFldr(destination);
+        } else if (failed.contains(parentFolder(destination)) || !backupFolder_) {
             errText_.add(text::kFolderError, destination);
         } else {
-            made = sync_.MFldr(destination, i == 0 ? FolderRole::backupFolder : FolderRole::below);
+            made = sync_.MFldr(*backupFolder_, relative, destination);
         }
-        if (made == MFldrResult::failed) {
+        if (made.state == MFldrResult::failed) {
             failed.emplace(withoutTrailingSeparators(destination));
             continue;
         }
-        // Two runs filling one backup folder would take each other's temporaries and folders for
-        // failures of their own; the second one leaves the folder to the first.
-        if (i == 0 && !lockBackupFolder(destination)) {
-            return RunOutcome::refused;
+        if (i == 0) {
+            // Two runs filling one backup folder would take each other's temporaries and folders
+            // for failures of their own; the second one leaves the folder to the first.
+            if (!lockBackupFolder(destination)) {
+                return RunOutcome::refused;
+            }
+            if (auto again = made.folder->openBelow({})) {
+                backupFolder_.emplace(std::move(*again));
+            }
         }
-        std::string sourceFolder = folders[i];
+        // Opened from the source folder's handle, never through a link swapped in since the scan.
+        const platform::Result<Folder> source = scan_.sourceFolder() != nullptr
+                                                    ? scan_.sourceFolder()->openBelow(relative)
+                                                    : platform::Result<Folder>(std::make_error_code(
+                                                          std::errc::no_such_file_or_directory));
         const bool reported =
             std::find(unlisted.begin(), unlisted.end(), folders[i]) != unlisted.end();
-        sync_.FileBackUP(sourceFolder, destination, made, reported);
+        sync_.FileBackUP(source, folders[i], made, destination, reported);
     }
     return RunOutcome::completed;
 }
@@ -159,11 +174,8 @@ RunOutcome BackupEngine::backUpScannedFolders() {
 void BackupEngine::flushBackup(const std::string& backup) {
     // Everything written so far reaches the disk before the run says it is complete; a write-back
     // failure reported here means some copy did not land.
-    const auto kind = platform::lookUp(backup);
-    if (kind && *kind == EntryKind::folder) {
-        if (platform::syncFileSystem(backup)) {
-            errText_.add(text::kCopyError, backup);
-        }
+    if (backupFolder_ && backupFolder_->syncFileSystem()) {
+        errText_.add(text::kCopyError, backup);
     }
 }
 

@@ -56,6 +56,9 @@ class BackupEngine {
     FolderScan scan_;
     FolderSync sync_;
     std::optional<platform::FolderLock> backupLock_;
+    // The backup folder of the run, opened once it exists; every folder below it is made and
+    // opened from this handle.
+    std::optional<platform::Folder> backupFolder_;
 };
 
 }  // namespace sorvik::engine

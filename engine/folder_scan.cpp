@@ -23,13 +23,20 @@ bool FolderScan::isScannableSource(const std::string& Path) {
 void FolderScan::fldsch(const std::string& Path, std::optional<platform::FileIdentity> excluded) {
     fldList2_.clear();
     unlisted_.clear();
+    top_.reset();
     if (!isScannableSource(Path)) {
         host_.showMessage({std::string(text::kSourceNotFound), {}, Path});
         return;
     }
     excluded_ = excluded;
+    topLength_ = withoutTrailingSeparators(Path).size();
     fldList1_.clear();
-    collectSubfolders(Path, platform::Folder::Links::follow, fldList1_);
+    if (auto top = platform::Folder::open(Path)) {
+        top_.emplace(std::move(*top));
+        collectSubfolders(Path, fldList1_);
+    } else {
+        unlisted_.push_back(Path);
+    }
     fldList3_.assign({"a"});  // only makes the level loop start; the first step drops it
     host_.setCaption(text::kScanning);
     while (!fldList3_.empty()) {
@@ -45,15 +52,14 @@ void FolderScan::fldsch(const std::string& Path, std::optional<platform::FileIde
 void FolderScan::fldSch1() {
     fldList3_.clear();
     for (const std::string& folder : fldList1_) {
-        // Found as real folders, never through a link: refuse one swapped in since.
-        collectSubfolders(folder, platform::Folder::Links::refuse, fldList3_);
+        collectSubfolders(folder, fldList3_);
     }
     fldList1_ = fldList3_;
 }
 
-void FolderScan::collectSubfolders(const std::string& folder, platform::Folder::Links links,
-                                   std::vector<std::string>& nextLevel) {
-    auto opened = platform::Folder::open(folder, links);
+void FolderScan::collectSubfolders(const std::string& folder, std::vector<std::string>& nextLevel) {
+    // Found as real folders, never through a link: one swapped in since fails to open.
+    auto opened = top_->openBelow(relativePart(folder, topLength_));
     auto subfolders =
         opened ? opened->subfolders() : platform::Result<std::vector<std::string>>(opened.error());
     if (!subfolders) {

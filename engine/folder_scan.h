@@ -31,15 +31,20 @@ class FolderScan {
     // Folders of the last scan whose subfolders could not be listed, in the order met.
     const std::vector<std::string>& unlistedFolders() const { return unlisted_; }
 
+    // The source folder of the last scan, opened by its path; every folder below it is opened
+    // from this handle, never through a link (see platform::Folder::openBelow).
+    const platform::Folder* sourceFolder() const { return top_ ? &*top_ : nullptr; }
+
   private:
     // `fldSch1`: one level step. Lists every folder of fldList1_, collecting the next level in
     // fldList3_ (and in fldList2_), then makes that level the current one.
     void fldSch1();
-    void collectSubfolders(const std::string& folder, platform::Folder::Links links,
-                           std::vector<std::string>& nextLevel);
+    void collectSubfolders(const std::string& folder, std::vector<std::string>& nextLevel);
 
     RunHost& host_;
     std::optional<platform::FileIdentity> excluded_;
+    std::optional<platform::Folder> top_;
+    std::size_t topLength_ = 0;  // the length of the source text without trailing separators
     std::vector<std::string> fldList1_;
     std::vector<std::string> fldList2_;
     std::vector<std::string> fldList3_;

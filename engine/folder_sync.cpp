@@ -18,27 +18,24 @@ constexpr std::size_t kFilesWorthLookingUpAhead = 4;
 
 }  // namespace
 
-void FolderSync::FileBackUP(std::string& FPA, std::string& FPb, MFldrResult backupFolderState,
+void FolderSync::FileBackUP(const platform::Result<Folder>& source, const std::string& sourcePath,
+                            const DestinationFolder& backupFolder, const std::string& backupPath,
                             bool readErrorReported) {
-    const std::string sourceFolder = FPA;
-    const std::string backupFolder = FPb;
+    std::string FPA = sourcePath;
+    std::string FPb = backupPath;
     DirP(FPA);
     DirP(FPb);
 
-    auto source = Folder::open(FPA);
     auto files = source ? source->ordinaryFiles()
                         : platform::Result<std::vector<std::string>>(source.error());
     if (!files) {
         if (!readErrorReported) {
-            errText_.add(text::kReadError, sourceFolder);
+            errText_.add(text::kReadError, sourcePath);
         }
         return;
     }
-    auto backup = Folder::open(FPb);
-    if (!backup) {
-        errText_.add(text::kReadError, backupFolder);
-        return;
-    }
+    const Folder* backup = &*backupFolder.folder;
+    const MFldrResult backupFolderState = backupFolder.state;
     if (backupFolderState == MFldrResult::existing) {
         removeLeftoverTemporaries(*backup, FPb);
     }
@@ -145,30 +142,63 @@ void FolderSync::FKILL(const Folder& folder, const std::string& name, std::strin
     }
 }
 
-MFldrResult FolderSync::MFldr(const std::string& FF, FolderRole role) {
-    const auto lookUp = [&] {
-        return role == FolderRole::backupFolder ? platform::lookUp(FF)
-                                                : platform::lookUpNoFollow(FF);
-    };
-    const auto kind = lookUp();
+namespace {
+
+// Makes sure a folder exists, given how to look it up and how to make it: found, made, or made by
+// someone else between the look-up and the making (as good as found). Anything else standing
+// there, a file or a link above all, fails: nothing is written through it.
+template <class LookUp, class Create>
+MFldrResult ensureFolder(LookUp&& lookUp, Create&& create) {
+    const platform::Result<EntryKind> kind = lookUp();
     if (kind && *kind == EntryKind::folder) {
         return MFldrResult::existing;
     }
-    if (kind && *kind == EntryKind::missing) {
-        const std::error_code error = platform::createFolder(FF);
-        if (!error) {
-            return MFldrResult::created;
-        }
-        // Made by someone else since the look-up: as good as found.
-        const auto now = error == std::errc::file_exists ? lookUp() : kind;
-        if (now && *now == EntryKind::folder) {
-            return MFldrResult::existing;
+    if (!kind || *kind != EntryKind::missing) {
+        return MFldrResult::failed;
+    }
+    const std::error_code error = create();
+    if (!error) {
+        return MFldrResult::created;
+    }
+    const platform::Result<EntryKind> now =
+        error == std::errc::file_exists ? lookUp() : platform::Result<EntryKind>(error);
+    return now && *now == EntryKind::folder ? MFldrResult::existing : MFldrResult::failed;
+}
+
+}  // namespace
+
+DestinationFolder FolderSync::MFldr(const std::string& FF) {
+    const MFldrResult state = ensureFolder([&] { return platform::lookUp(FF); },
+                                           [&] { return platform::createFolder(FF); });
+    DestinationFolder made;
+    if (state != MFldrResult::failed) {
+        if (auto opened = Folder::open(FF)) {
+            made = {state, std::move(*opened)};
         }
     }
-    // The look-up failed, the creation failed, or a file or a link stands where the folder
-    // should be: nothing is written through it.
-    errText_.add(text::kFolderError, FF);
-    return MFldrResult::failed;
+    if (made.state == MFldrResult::failed) {
+        errText_.add(text::kFolderError, FF);
+    }
+    return made;
+}
+
+DestinationFolder FolderSync::MFldr(const Folder& backupFolder, std::string_view relative,
+                                    const std::string& FF) {
+    DestinationFolder made;
+    if (auto parent = backupFolder.openBelow(parentFolder(relative))) {
+        const std::string child(lastComponent(relative));
+        const MFldrResult state = ensureFolder([&] { return parent->kindOf(child); },
+                                               [&] { return parent->createSubfolder(child); });
+        if (state != MFldrResult::failed) {
+            if (auto opened = parent->openBelow(child)) {
+                made = {state, std::move(*opened)};
+            }
+        }
+    }
+    if (made.state == MFldrResult::failed) {
+        errText_.add(text::kFolderError, FF);
+    }
+    return made;
 }
 
 void FolderSync::removeLeftoverTemporaries(const Folder& backup, const std::string& backupPath) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +19,12 @@ namespace sorvik::engine {
 // folder holds no leftovers to clear).
 enum class MFldrResult { existing, created, failed };
 
-// Whether a destination folder is the backup folder itself (a link to a folder is accepted there,
-// since the user chose it) or a folder below it (where a link is refused: nothing is written
-// through it).
-enum class FolderRole { backupFolder, below };
+// A destination folder as `MFldr` left it: what it found or did, and the folder, opened, unless
+// that failed.
+struct DestinationFolder {
+    MFldrResult state = MFldrResult::failed;
+    std::optional<platform::Folder> folder;
+};
 
 // What `FileCheck` decided for one file.
 enum class FileDecision { leave, copy, replace };
@@ -33,14 +36,22 @@ class FolderSync {
     FolderSync(RunHost& host, ErrorText& errText, RunStats& stats)
         : host_(host), errText_(errText), stats_(stats) {}
 
-    // `FileBackUP`: synchronises the files directly inside `FPA` into `FPb` (not subfolders).
-    // Both strings end with the separator afterwards. `readErrorReported` says the scan already
-    // recorded that `FPA` could not be listed, so a second entry is not added for it.
-    void FileBackUP(std::string& FPA, std::string& FPb, MFldrResult backupFolderState,
+    // `FileBackUP`: synchronises the files directly inside the source folder into the backup
+    // folder (not subfolders). `source` failed to open when the folder was swapped for a link or
+    // cannot be read; `readErrorReported` says the scan already recorded that it could not be
+    // listed, so a second entry is not added for it. The paths are for captions and entries.
+    void FileBackUP(const platform::Result<platform::Folder>& source, const std::string& sourcePath,
+                    const DestinationFolder& backup, const std::string& backupPath,
                     bool readErrorReported = false);
 
-    // `MFldr`: makes sure the destination folder exists, creating one level.
-    MFldrResult MFldr(const std::string& FF, FolderRole role);
+    // `MFldr` for the backup folder itself, by its path `FF`: makes sure it exists, creating one
+    // level, and opens it. A link to a folder is accepted there, since the user chose it.
+    DestinationFolder MFldr(const std::string& FF);
+
+    // `MFldr` for the folder `relative` below the open backup folder, shown as `FF`: looked up,
+    // made and opened from the backup folder's handle, never through a link at any depth.
+    DestinationFolder MFldr(const platform::Folder& backupFolder, std::string_view relative,
+                            const std::string& FF);
 
     // `FKILL`: deletes one file of an open folder; on failure records "削除エラー" + `FP`.
     void FKILL(const platform::Folder& folder, const std::string& name, std::string_view FP);

@@ -43,6 +43,11 @@ std::string_view parentFolder(std::string_view path) {
     return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator);
 }
 
+std::string_view lastComponent(std::string_view path) {
+    const std::size_t separator = path.rfind(kSeparator);
+    return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
 std::string childPath(std::string_view folder, std::string_view name) {
     std::string path(withoutTrailingSeparators(folder));
     if (!platform::endsWithSeparator(path)) {
@@ -52,10 +57,13 @@ std::string childPath(std::string_view folder, std::string_view name) {
     return path;
 }
 
+std::string_view relativePart(std::string_view entry, std::size_t sourceLength) {
+    return withoutLeadingSeparators(entry.substr(std::min(sourceLength, entry.size())));
+}
+
 std::string destinationFolder(std::string_view backupFolder, std::string_view entry,
                               std::size_t sourceLength) {
-    const std::string_view relative =
-        withoutLeadingSeparators(entry.substr(std::min(sourceLength, entry.size())));
+    const std::string_view relative = relativePart(entry, sourceLength);
     if (relative.empty()) {
         return std::string(backupFolder);
     }

@@ -18,9 +18,16 @@ std::string_view withoutTrailingSeparators(std::string_view path);
 // The path up to its last separator (empty when it holds none).
 std::string_view parentFolder(std::string_view path);
 
+// The path after its last separator (the whole path when it holds none).
+std::string_view lastComponent(std::string_view path);
+
 // The full path of `name` inside `folder`: the folder without its trailing separators, one
 // separator, the name. Below the root the root is followed directly by the name.
 std::string childPath(std::string_view folder, std::string_view name);
+
+// The part of a scanned folder's path below the source: what follows the first `sourceLength`
+// characters, without leading separators; empty for the source itself.
+std::string_view relativePart(std::string_view entry, std::size_t sourceLength);
 
 // The destination of a scanned folder: the backup folder followed by the part of `entry` after
 // the first `sourceLength` characters of the source text, joined by exactly one separator. The

@@ -13,6 +13,13 @@ namespace sorvik::platform {
 
 // An open folder. Everything a run does inside one folder goes through it by name, so each folder
 // is resolved once and a link swapped in while the run works cannot redirect it.
+//
+// Other people may change a backup folder while a run is on. Below the two top folders of a pair
+// (opened by path: they are the user's own words, and may be links) every folder is opened from
+// its top folder's handle, never from a path's text, and never through a link at any depth: a
+// folder swapped for a link (or, on Windows, a junction or any other reparse point) fails to open
+// instead of redirecting what is read or written. The Windows implementation keeps this rule by
+// opening each level relative to its parent handle and refusing reparse points.
 class Folder {
   public:
 #ifdef _WIN32
@@ -25,6 +32,21 @@ class Folder {
     enum class Links { follow, refuse };
 
     static Result<Folder> open(const std::string& path, Links links = Links::follow);
+
+    // The folder at `relative` below this one, reached without following a link anywhere on the
+    // way and without leaving this folder; a link in the way fails with ELOOP or ENOTDIR. Only
+    // this folder's handle is needed, so a walk holds no chain of handles and any depth works
+    // within the system's path length. An empty `relative` opens this folder again.
+    Result<Folder> openBelow(std::string_view relative) const;
+
+    // What the entry `name` is, not following a link (a link is `link`).
+    Result<EntryKind> kindOf(const std::string& name) const;
+
+    // Makes the folder `name` directly inside this one.
+    [[nodiscard]] std::error_code createSubfolder(const std::string& name) const;
+
+    // Flushes everything written to the file system that holds this folder.
+    [[nodiscard]] std::error_code syncFileSystem() const;
 
     Folder(Folder&& other) noexcept;
     Folder& operator=(Folder&& other) noexcept;

@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -66,6 +68,43 @@ std::error_code forEachEntry(int folderFd, Visit&& visit) {
     }
 }
 
+// openat2 resolves the whole relative path in the kernel from one handle and refuses every link
+// on the way (Linux 5.6 and later; glibc has no wrapper). It may answer EAGAIN when a rename
+// races the look-up, and ENOSYS (or EPERM under some sandboxes) where it does not exist.
+int openBelowInKernel(int top, const char* relative) {
+    struct open_how how {};
+    how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const long fd = ::syscall(SYS_openat2, top, relative, &how, sizeof how);
+        if (fd >= 0 || errno != EAGAIN) {
+            return static_cast<int>(fd);
+        }
+    }
+    return -1;
+}
+
+// The same one level at a time, for kernels without openat2: each level opened from the last
+// with O_NOFOLLOW, so only two handles are open at once.
+int openBelowStepByStep(int top, std::string_view relative) {
+    UniqueFd current(::fcntl(top, F_DUPFD_CLOEXEC, 0));
+    while (current && !relative.empty()) {
+        const std::size_t end = relative.find('/');
+        const std::string name(relative.substr(0, end));
+        relative = end == std::string_view::npos ? std::string_view() : relative.substr(end + 1);
+        if (name.empty() || name == ".") {
+            continue;
+        }
+        if (name == "..") {
+            errno = EXDEV;  // as openat2 refuses to leave the folder
+            return -1;
+        }
+        current.reset(
+            ::openat(current.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
+    return current.release();
+}
+
 }  // namespace
 
 Result<Folder> Folder::open(const std::string& path, Links links) {
@@ -82,6 +121,53 @@ Result<Folder> Folder::open(const std::string& path, Links links) {
         return lastSystemError(errno);
     }
     return Folder(fd);
+}
+
+Result<Folder> Folder::openBelow(std::string_view relative) const {
+    const std::string path = relative.empty() ? std::string(".") : std::string(relative);
+    const char* system = systemPath(path);
+    if (system == nullptr) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    int fd = openBelowInKernel(handle_, system);
+    if (fd < 0 && (errno == ENOSYS || errno == EPERM)) {
+        fd = openBelowStepByStep(handle_, path);
+    }
+    if (fd < 0) {
+        return lastSystemError(errno);
+    }
+    return Folder(fd);
+}
+
+Result<EntryKind> Folder::kindOf(const std::string& name) const {
+    struct stat st {};
+    if (::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT) {
+            return EntryKind::missing;
+        }
+        return lastSystemError(errno);
+    }
+    if (S_ISREG(st.st_mode)) {
+        return EntryKind::ordinaryFile;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return EntryKind::folder;
+    }
+    return S_ISLNK(st.st_mode) ? EntryKind::link : EntryKind::other;
+}
+
+std::error_code Folder::createSubfolder(const std::string& name) const {
+    if (::mkdirat(handle_, name.c_str(), 0777) != 0) {
+        return lastSystemError(errno);
+    }
+    return {};
+}
+
+std::error_code Folder::syncFileSystem() const {
+    if (::syncfs(handle_) != 0) {
+        return lastSystemError(errno);
+    }
+    return {};
 }
 
 Folder::Folder(Folder&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}

@@ -79,6 +79,65 @@ TEST(BackupRun, FileOrLinkInPlaceOfADestinationFolderIsAFolderError) {
     EXPECT_EQ(readFile(temp / "bk/a.txt"), "a");
 }
 
+// Another user of a shared backup (or source) folder swaps a folder the run has started on for a
+// link to a folder of their own, at the moment the run shows the first file inside it. Nothing may
+// be written into, or read from, the link's target at any depth; the folders below the swapped one
+// are reported, and the next run, with the link gone, completes the backup.
+TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
+    struct SwappingHost : RecordingHost {
+        std::string trigger, swapped, target;
+        void setCaption(std::string_view caption) override {
+            RecordingHost::setCaption(caption);
+            if (caption == trigger) {
+                fs::rename(swapped, swapped + ".moved");
+                fs::create_directory_symlink(target, swapped);
+            }
+        }
+    };
+    const std::vector<std::string> levels{"d", "d/s", "d/s/t", "d/s/t/u"};
+    for (const bool backupSide : {true, false}) {
+        for (std::size_t depth = 1; depth <= 3; ++depth) {
+            TempFolder temp;
+            const std::string bk = temp / "bk";
+            for (std::size_t i = 0; i < levels.size(); ++i) {
+                writeFile(temp / ("src/" + levels[i] + "/f" + std::to_string(i)), "mine");
+            }
+            // The other folder looks like the tree below the swapped one, with files of its own.
+            for (const char* other : {"s/t/u/x", "t/u/x", "u/x"}) {
+                writeFile(temp / ("other/" + std::string(other)), "theirs");
+            }
+            const auto otherBefore = snapshotTree(temp / "other");
+            const std::string swappedLevel = levels[depth - 1];
+            SwappingHost host;
+            host.source = temp / "src";
+            host.backup = bk;
+            host.trigger = bk + "/" + swappedLevel + "/f" + std::to_string(depth - 1);
+            host.swapped = (backupSide ? bk : host.source) + "/" + swappedLevel;
+            host.target = temp / "other";
+            BackupEngine engine(host);
+            engine.BatchMode = true;
+            engine.singleRun();
+            const std::string what =
+                (backupSide ? "backup" : "source") + std::string(" depth ") + std::to_string(depth);
+            EXPECT_EQ(snapshotTree(temp / "other"), otherBefore) << what;
+            std::string expected;
+            for (std::size_t i = depth; i < levels.size(); ++i) {
+                expected += backupSide
+                                ? errorEntry(text::kFolderError, bk + "/" + levels[i])
+                                : errorEntry(text::kReadError, host.source + "/" + levels[i]);
+            }
+            EXPECT_EQ(engine.ErrText().text(), expected) << what;
+            for (const auto& [path, entry] : snapshotTree(bk)) {
+                EXPECT_EQ(entry.find("theirs"), std::string::npos) << what << ": " << path;
+            }
+            fs::remove(host.swapped);
+            fs::rename(host.swapped + ".moved", host.swapped);
+            EXPECT_EQ(runBackup(host.source, bk).entries, "") << what;
+            EXPECT_EQ(readFile(bk + "/d/s/t/u/f3"), "mine") << what;
+        }
+    }
+}
+
 TEST(BackupRun, BackupFolderInsideTheSourceNeverNests) {
     TempFolder temp;
     writeFile(temp / "src/a.txt", "a");

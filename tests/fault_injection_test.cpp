@@ -102,6 +102,45 @@ TEST(FaultFullDisk, ASmallFileSystemLeavesTheOldBackupWhole) {
     expectReport(runInChild(onSmallTmpfs), scene.expected(backup));
 }
 
+// A walk that held every ancestor's handle open would run out of descriptors on a deep tree. With
+// 16 descriptors, a tree deeper than the system's longest path backs up what can be reached,
+// reports the folders past that, and ends.
+TEST(FaultFewDescriptors, ADeepTreeBacksUpWhatItCanReachAndEnds) {
+    TempFolder temp;
+    const std::string source = temp / "src";
+    const std::string backup = temp / "bk";
+    writeFile(source + "/top.txt", "top");
+    int folder = ::open(source.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < 400 && folder >= 0; ++level) {
+        const int below = ::mkdirat(folder, "level-ten-chars", 0755) == 0
+                              ? ::openat(folder, "level-ten-chars", O_RDONLY | O_DIRECTORY)
+                              : -1;
+        ::close(folder);
+        folder = below;
+    }
+    ASSERT_GE(folder, 0) << "cannot build the deep tree";
+    ::close(::openat(folder, "deep.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+    ::close(folder);
+    const auto withSixteenDescriptors = [&] {
+        const rlimit limit{16, 16};
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+            throw ChildSkip(std::string("setrlimit: ") + std::strerror(errno));
+        }
+        const RunRecord run = runBackup(source, backup);
+        const bool onlyReadAndFolderErrors =
+            run.entries.find(text::kCopyError) == std::string::npos &&
+            run.entries.find(text::kDeleteError) == std::string::npos;
+        return "copied " + std::to_string(run.stats.filesCopied) + ", folders " +
+               std::to_string(run.stats.folders > 250) + ", errors " +
+               std::to_string(run.stats.errors > 0) + ", only read and folder errors " +
+               std::to_string(onlyReadAndFolderErrors) + ", top " + readFile(backup + "/top.txt");
+    };
+    const ChildOutcome child = runInChild(withSixteenDescriptors);
+    // The standard library cannot remove paths this long; rm walks them by handle.
+    runCommand("rm -rf '" + source + "' '" + backup + "'");
+    expectReport(child, "copied 1, folders 1, errors 1, only read and folder errors 1, top top");
+}
+
 TEST(FaultLeftoverTemporary, AKilledRunsTemporaryGoesLookalikesStay) {
     TempFolder temp;
     const std::string source = temp / "src";
