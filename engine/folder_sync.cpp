@@ -184,8 +184,18 @@ DestinationFolder FolderSync::MFldr(const std::string& FF) {
 
 DestinationFolder FolderSync::MFldr(const Folder& backupFolder, std::string_view relative,
                                     const std::string& FF) {
+    // On a re-run the folder is nearly always there: one open finds and opens it.
+    auto existing = backupFolder.openBelow(relative);
+    if (existing) {
+        return {MFldrResult::existing, std::move(*existing)};
+    }
+    // Only a folder that is not there is made: a link (ELOOP), a file (ENOTDIR) or a look-up
+    // that failed in the way fails.
     DestinationFolder made;
-    if (auto parent = backupFolder.openBelow(parentFolder(relative))) {
+    auto parent = existing.error() == std::errc::no_such_file_or_directory
+                      ? backupFolder.openBelow(parentFolder(relative))
+                      : platform::Result<Folder>(existing.error());
+    if (parent) {
         const std::string child(lastComponent(relative));
         const MFldrResult state = ensureFolder([&] { return parent->kindOf(child); },
                                                [&] { return parent->createSubfolder(child); });
