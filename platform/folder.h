@@ -28,10 +28,8 @@ class Folder {
     using NativeHandle = int;
 #endif
 
-    // Whether a link given as the folder's own path is followed or refused.
-    enum class Links { follow, refuse };
-
-    static Result<Folder> open(const std::string& path, Links links = Links::follow);
+    // Opens a top folder by its path, following links: the user chose it.
+    static Result<Folder> open(const std::string& path);
 
     // The folder at `relative` below this one, reached without following a link anywhere on the
     // way and without leaving this folder; a link in the way fails with ELOOP or ENOTDIR. Only

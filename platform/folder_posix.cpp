@@ -107,16 +107,12 @@ int openBelowStepByStep(int top, std::string_view relative) {
 
 }  // namespace
 
-Result<Folder> Folder::open(const std::string& path, Links links) {
-    int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-    if (links == Links::refuse) {
-        flags |= O_NOFOLLOW;
-    }
+Result<Folder> Folder::open(const std::string& path) {
     const char* system = systemPath(path);
     if (system == nullptr) {
         return std::make_error_code(std::errc::invalid_argument);
     }
-    const int fd = ::open(system, flags);
+    const int fd = ::open(system, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return lastSystemError(errno);
     }

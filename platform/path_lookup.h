@@ -16,9 +16,6 @@ namespace sorvik::platform {
 // an error; an error means the look-up itself failed (permission, I/O).
 [[nodiscard]] Result<EntryKind> lookUp(const std::string& path);
 
-// Looks a path up without following a final link, which is reported as `link`.
-[[nodiscard]] Result<EntryKind> lookUpNoFollow(const std::string& path);
-
 // The identity of what the path names, following links.
 [[nodiscard]] Result<FileIdentity> identityOf(const std::string& path);
 
@@ -31,8 +28,5 @@ namespace sorvik::platform {
 
 // Removes one file (a link itself, never what it leads to).
 [[nodiscard]] std::error_code removeFile(const std::string& path);
-
-// Flushes everything written to the file system that holds `path`.
-[[nodiscard]] std::error_code syncFileSystem(const std::string& path);
 
 }  // namespace sorvik::platform

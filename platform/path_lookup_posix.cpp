@@ -34,29 +34,6 @@ std::error_code impossiblePath() {
     return std::make_error_code(std::errc::invalid_argument);
 }
 
-Result<EntryKind> lookUpWith(const std::string& path, bool follow) {
-    if (path.empty()) {
-        return EntryKind::missing;
-    }
-    const char* system = systemPath(path);
-    if (system == nullptr) {
-        return impossiblePath();
-    }
-    struct stat st {};
-    const int rc = follow ? ::stat(system, &st) : ::lstat(system, &st);
-    if (rc == 0) {
-        return kindOfMode(st.st_mode);
-    }
-    const int error = errno;
-    if (follow && error == ENOENT && ::lstat(system, &st) == 0) {
-        return EntryKind::other;  // a link that leads nowhere
-    }
-    if (meansMissing(error)) {
-        return EntryKind::missing;
-    }
-    return lastSystemError(error);
-}
-
 Result<FileIdentity> identityOfDescriptor(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
@@ -69,11 +46,25 @@ Result<FileIdentity> identityOfDescriptor(int fd) {
 }  // namespace
 
 Result<EntryKind> lookUp(const std::string& path) {
-    return lookUpWith(path, true);
-}
-
-Result<EntryKind> lookUpNoFollow(const std::string& path) {
-    return lookUpWith(path, false);
+    if (path.empty()) {
+        return EntryKind::missing;
+    }
+    const char* system = systemPath(path);
+    if (system == nullptr) {
+        return impossiblePath();
+    }
+    struct stat st {};
+    if (::stat(system, &st) == 0) {
+        return kindOfMode(st.st_mode);
+    }
+    const int error = errno;
+    if (error == ENOENT && ::lstat(system, &st) == 0) {
+        return EntryKind::other;  // a link that leads nowhere
+    }
+    if (meansMissing(error)) {
+        return EntryKind::missing;
+    }
+    return lastSystemError(error);
 }
 
 Result<FileIdentity> identityOf(const std::string& path) {
@@ -140,21 +131,6 @@ std::error_code removeFile(const std::string& path) {
         return impossiblePath();
     }
     if (::unlink(system) != 0) {
-        return lastSystemError(errno);
-    }
-    return {};
-}
-
-std::error_code syncFileSystem(const std::string& path) {
-    const char* system = systemPath(path);
-    if (system == nullptr) {
-        return impossiblePath();
-    }
-    UniqueFd fd(::open(system, O_RDONLY | O_CLOEXEC | O_DIRECTORY));
-    if (!fd) {
-        return lastSystemError(errno);
-    }
-    if (::syncfs(fd.get()) != 0) {
         return lastSystemError(errno);
     }
     return {};
