@@ -7,6 +7,7 @@
 #include "engine/error_report.h"
 #include "engine/messages.h"
 #include "engine/path_rules.h"
+#include "platform/disk_traits.h"
 #include "platform/path_lookup.h"
 #include "platform/path_text.h"
 #include "platform/separator.h"
@@ -157,6 +158,7 @@ RunOutcome BackupEngine::backUpScannedFolders() {
             }
             if (auto again = made.folder->openBelow({})) {
                 backupFolder_.emplace(std::move(*again));
+                learnDisk(destination);
             }
         }
         // Opened from the source folder's handle, never through a link swapped in since the scan.
@@ -169,6 +171,15 @@ RunOutcome BackupEngine::backUpScannedFolders() {
         sync_.FileBackUP(source, folders[i], made, destination, reported);
     }
     return RunOutcome::completed;
+}
+
+void BackupEngine::learnDisk(const std::string& backup) {
+    const platform::DiskTraits disk = platform::probeDisk(*backupFolder_);
+    sync_.useDisk(disk);
+    // Said once for the backup folder, not for every file it makes copy again.
+    if (!disk.timesStick && host_.options().timeRule) {
+        host_.showMessage({std::string(text::kTimesDoNotStick), {backup}, backup});
+    }
 }
 
 void BackupEngine::flushBackup(const std::string& backup) {

@@ -48,6 +48,8 @@ class BackupEngine {
     // Takes the backup folder's lock for this run; false, once the user is told, when another run
     // holds it.
     [[nodiscard]] bool lockBackupFolder(const std::string& backup);
+    // Learns what the backup folder's disk keeps, for the comparisons and copies of the run.
+    void learnDisk(const std::string& backup);
     void flushBackup(const std::string& backup);
 
     RunHost& host_;

@@ -1,9 +1,11 @@
 #include "engine/folder_sync.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "engine/messages.h"
 #include "engine/path_rules.h"
+#include "platform/name_order.h"
 #include "platform/path_lookup.h"
 
 namespace sorvik::engine {
@@ -42,7 +44,7 @@ void FolderSync::FileBackUP(const platform::Result<Folder>& source, const std::s
 
     const RunOptions options = host_.options();
     const auto granularity = options.timeRule
-                                 ? std::max(source->timeGranularity(), backup->timeGranularity())
+                                 ? std::max(source->timeGranularity(), disk_.timePrecision)
                                  : std::chrono::nanoseconds(1);
     FolderPair pair{
         *source, *backup, FPA, FPb, options, granularity, backupFolderState == MFldrResult::created,
@@ -51,8 +53,14 @@ void FolderSync::FileBackUP(const platform::Result<Folder>& source, const std::s
         files->size() >= kFilesWorthLookingUpAhead) {
         lookUpBothSides(pair, *files);
     }
+    // On a disk that ignores case, names that differ only in case would land on one file.
+    std::unordered_set<std::string> namesOnDisk;
     for (std::size_t i = 0; i < files->size(); ++i) {
         const std::string& name = (*files)[i];
+        if (disk_.ignoresCase && !namesOnDisk.insert(platform::foldCase(name)).second) {
+            errText_.add(text::kCopyError, FPA + name);
+            continue;
+        }
         const FileDecision decision = FileCheck(pair, i, name);
         if (decision == FileDecision::leave) {
             ++stats_.filesSkipped;
@@ -118,7 +126,8 @@ void FolderSync::FCOPY(const FolderPair& pair, const std::string& name, FileDeci
     const bool placeholder = pair.options.placeholder;
     const platform::CopyResult result =
         placeholder ? platform::createEmptyFile(pair.backup, name)
-                    : platform::copyFile(pair.source, name, pair.backup, name);
+                    : platform::copyFile(pair.source, name, pair.backup, name,
+                                         {.setTimeAfterClose = disk_.setTimeAfterClose});
     if (!result.failed()) {
         if (placeholder) {
             ++stats_.filesCreatedEmpty;

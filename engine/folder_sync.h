@@ -10,6 +10,7 @@
 #include "engine/error_text.h"
 #include "engine/run_host.h"
 #include "engine/run_stats.h"
+#include "platform/disk_traits.h"
 #include "platform/file_copy.h"
 #include "platform/folder.h"
 
@@ -35,6 +36,10 @@ class FolderSync {
   public:
     FolderSync(RunHost& host, ErrorText& errText, RunStats& stats)
         : host_(host), errText_(errText), stats_(stats) {}
+
+    // What the backup disk of the run keeps: its time precision, whether times are set after the
+    // close, whether it ignores case.
+    void useDisk(const platform::DiskTraits& disk) { disk_ = disk; }
 
     // `FileBackUP`: synchronises the files directly inside the source folder into the backup
     // folder (not subfolders). `source` failed to open when the folder was swapped for a link or
@@ -88,6 +93,7 @@ class FolderSync {
     ErrorText& errText_;
     RunStats& stats_;
     BackgroundWorker worker_;
+    platform::DiskTraits disk_;
 };
 
 }  // namespace sorvik::engine

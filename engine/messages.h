@@ -29,6 +29,8 @@ inline constexpr std::string_view kFileUnreadable = "ファイルを読み込め
 inline constexpr std::string_view kFileUnwritable = "ファイルを保存できませんでした。";
 inline constexpr std::string_view kFileNotDeleted = "ファイルを削除できませんでした。";
 inline constexpr std::string_view kAnotherRunInProgress = "他のバックアップが実行中です。";
+inline constexpr std::string_view kTimesDoNotStick =
+    "バックアップ先に更新日時を保存できないため、更新日時による比較は働きません。";
 inline constexpr std::string_view kBadListName = "リスト名が正しくありません";
 inline constexpr std::string_view kNoListSelected = "リストが選択されていないため保存されません。";
 

@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/vfs.h>
+
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <memory>
 #include <string>
@@ -166,10 +169,28 @@ Result<UniqueFd> openRegularSource(int folderFd, const std::string& name, struct
     return in;
 }
 
+// True when setting the mode failed because the disk keeps no POSIX modes at all (FAT, exFAT,
+// NTFS without user mapping, FUSE file systems, SMB shares): the copy stands without them. On a
+// disk that holds modes the failure is a real one.
+bool cannotHoldModes(int fd) {
+    const int error = errno;
+    if (error != EPERM && error != ENOSYS && error != EOPNOTSUPP) {
+        return false;
+    }
+    constexpr std::array<long, 7> kModeless{0x4d44, 0x2011BAB0, 0x7366746e, 0x65735546,
+                                            0x517B, 0xFF534D42, 0xFE534D42};
+    struct statfs fs {};
+    const bool modeless =
+        ::fstatfs(fd, &fs) == 0 && std::find(kModeless.begin(), kModeless.end(),
+                                             static_cast<long>(fs.f_type)) != kModeless.end();
+    errno = error;
+    return modeless;
+}
+
 }  // namespace
 
 CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folder& to,
-                    std::string_view targetName) {
+                    std::string_view targetName, CopyOptions options) {
     struct stat st {};
     Result<UniqueFd> in = openRegularSource(from.nativeHandle(), std::string(sourceName), st);
     if (!in) {
@@ -183,11 +204,11 @@ CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folde
     if (data.failed()) {
         return data;
     }
-    if (::fchmod(temporary.fd(), st.st_mode & 07777) != 0) {
+    if (::fchmod(temporary.fd(), st.st_mode & 07777) != 0 && !cannotHoldModes(temporary.fd())) {
         return failure(CopyStep::writeTarget, errno);
     }
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(temporary.fd(), times) != 0) {
+    if (!options.setTimeAfterClose && ::futimens(temporary.fd(), times) != 0) {
         return failure(CopyStep::writeTarget, errno);
     }
     if (const int error = temporary.close()) {
@@ -195,6 +216,11 @@ CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folde
     }
     if (const int error = temporary.commitAs(targetName)) {
         return failure(CopyStep::replace, error);
+    }
+    // The copy is whole and in place; a time that cannot be set now only costs a copy next time.
+    if (options.setTimeAfterClose) {
+        static_cast<void>(::utimensat(to.nativeHandle(), std::string(targetName).c_str(), times,
+                                      AT_SYMLINK_NOFOLLOW));
     }
     return data;
 }

@@ -27,6 +27,13 @@ bool lessIgnoringCase(std::string_view a, std::string_view b) noexcept {
     return a < b;
 }
 
+std::string foldCase(std::string_view text) {
+    std::string folded(text);
+    std::transform(folded.begin(), folded.end(), folded.begin(),
+                   [](char c) { return static_cast<char>(fold(c)); });
+    return folded;
+}
+
 bool equalIgnoringCase(std::string_view a, std::string_view b) noexcept {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                               [](char x, char y) { return fold(x) == fold(y); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace sorvik::platform {
@@ -10,6 +11,9 @@ namespace sorvik::platform {
 // are ordered by their bytes, so the order is total. A path sorts before every path it is a prefix
 // of, which keeps each folder ahead of its subfolders.
 bool lessIgnoringCase(std::string_view a, std::string_view b) noexcept;
+
+// The text with ASCII letters folded to lower case.
+std::string foldCase(std::string_view text);
 
 // True when both texts are equal once ASCII letters are folded to lower case.
 bool equalIgnoringCase(std::string_view a, std::string_view b) noexcept;

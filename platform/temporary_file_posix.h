@@ -42,6 +42,7 @@ class TemporaryFile {
 
     int creationError() const { return error_; }
     int fd() const { return fd_.get(); }
+    const std::string& name() const { return name_; }
 
     // Closing is where a full disk may show first (network and some local file systems report
     // deferred write errors only here), so its result counts.

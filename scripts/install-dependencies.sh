@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev          # the window (Qt 6 Widgets and QtTest)
     qt6-qpa-plugins       # its X11, Wayland and offscreen platforms
     fonts-ipafont-gothic  # Japanese text in the window
-    dosfstools exfatprogs # FAT and exFAT images for the time-granularity tests
+    dosfstools exfatprogs ntfs-3g exfat-fuse fusefat  # USB disk images for the backup-disk tests
     util-linux            # mount, unshare, setpriv for the fault tests
     strace                # kills runs at chosen calls for the crash-consistency test
     clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets
