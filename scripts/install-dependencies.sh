@@ -9,6 +9,7 @@ packages=(
     qt6-qpa-plugins       # its X11, Wayland and offscreen platforms
     fonts-ipafont-gothic  # Japanese text in the window
     dosfstools exfatprogs ntfs-3g exfat-fuse fusefat  # USB disk images for the backup-disk tests
+    samba smbnetfs        # a NAS share served and mounted on 127.0.0.1 for the same tests
     util-linux            # mount, unshare, setpriv for the fault tests
     strace                # kills runs at chosen calls for the crash-consistency test
     clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets

@@ -158,11 +158,42 @@ TEST(FaultLeftoverTemporary, AKilledRunsTemporaryGoesLookalikesStay) {
     EXPECT_EQ(namesIn(backup + "/sub"), "b.txt");
 }
 
+// Three runs with the time rule into `backup`, the second unchanged, the third after one file
+// changed beyond any disk's precision: their entries, copy counts and what two backups hold.
+std::string threeRuns(const std::string& source, const std::string& backup) {
+    for (const char* name : {"A.txt", "a.txt", "sub/photo.jpg", "sub/private.txt"}) {
+        writeFile(source + "/" + name, name);
+        setModifiedTime(source + "/" + name, 1'700'000'001, 998'626'916);
+    }
+    ::chmod((source + "/sub/private.txt").c_str(), 0600);
+    engine::RunOptions options;
+    options.timeRule = true;
+    const RunRecord first = runBackup(source, backup, options);
+    const RunRecord second = runBackup(source, backup, options);
+    setModifiedTime(source + "/sub/photo.jpg", 1'700'000'011);
+    const RunRecord third = runBackup(source, backup, options);
+    return first.entries + "copied " + std::to_string(first.stats.filesCopied) + ", then " +
+           std::to_string(second.stats.filesCopied) + ", then " +
+           std::to_string(third.stats.filesCopied) + "; private " +
+           readFile(backup + "/sub/private.txt") + ", A " + readFile(backup + "/A.txt");
+}
+
+// What `threeRuns` gives on a disk: every file the first time (the private one too), nothing
+// the second, the changed file the third; where case is folded, a.txt is an error, never an
+// overwrite of A.txt.
+std::string threeRunsOn(bool ignoresCase, const std::string& source) {
+    return (ignoresCase ? errorEntry(text::kCopyError, source + "/a.txt") : "") + "copied " +
+           (ignoresCase ? "3" : "4") + ", then 0, then 1; private sub/private.txt, A A.txt";
+}
+
+void skipWithoutRootAndFuse() {
+    if (::geteuid() != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "mounting needs root and /dev/fuse";
+    }
+}
+
 // Backup disks as Linux users get them: an image mounted through the FUSE driver Debian uses for
-// it. Each keeps times at its own precision, keeps no POSIX modes, and some fold case; the first
-// run backs up every file (the private one too), an unchanged run copies nothing, a file changed
-// beyond the precision is copied again, and names that differ only in case are never written
-// over each other.
+// it. Each keeps times at its own precision and no POSIX modes, and some fold case.
 TEST(FaultBackupDisk, TimesModesAndCaseOnUsbDisks) {
     const struct {
         const char* what;
@@ -174,12 +205,9 @@ TEST(FaultBackupDisk, TimesModesAndCaseOnUsbDisks) {
         {"exFAT", "mkfs.exfat IMAGE", "mount.exfat-fuse DEVICE FOLDER", true},
         {"FAT32", "mkfs.fat -F 32 IMAGE", "fusefat -o rw+ DEVICE FOLDER", true},
     };
-    if (::geteuid() != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0) {
-        GTEST_SKIP() << "mounting disk images needs root and /dev/fuse";
-    }
+    skipWithoutRootAndFuse();
     for (const auto& disk : disks) {
-        const std::string tools = std::string(disk.make) + " " + disk.mount;
-        const std::string make = tools.substr(0, tools.find(' '));
+        const std::string make = std::string(disk.make).substr(0, std::string(disk.make).find(' '));
         const std::string driver =
             std::string(disk.mount).substr(0, std::string(disk.mount).find(' '));
         if (runCommand("command -v " + make + " && command -v " + driver).status != 0) {
@@ -208,34 +236,53 @@ TEST(FaultBackupDisk, TimesModesAndCaseOnUsbDisks) {
         }
         device = made.output.substr(0, made.output.find('\n'));
         const CommandResult mounted = runCommand(replaced(disk.mount) + " 2>&1");
-        const std::string source = temp / "src";
-        for (const char* name : {"A.txt", "a.txt", "sub/photo.jpg", "sub/private.txt"}) {
-            writeFile(source + "/" + name, name);
-            setModifiedTime(source + "/" + name, 1'700'000'001, 998'626'916);
-        }
-        ::chmod((source + "/sub/private.txt").c_str(), 0600);
-        engine::RunOptions options;
-        options.timeRule = true;
-        const std::string backup = stick + "/bk";
-        std::string report;
-        if (mounted.status == 0) {
-            const RunRecord first = runBackup(source, backup, options);
-            const RunRecord second = runBackup(source, backup, options);
-            setModifiedTime(source + "/sub/photo.jpg", 1'700'000'011);
-            const RunRecord third = runBackup(source, backup, options);
-            report = first.entries + "copied " + std::to_string(first.stats.filesCopied) +
-                     ", then " + std::to_string(second.stats.filesCopied) + ", then " +
-                     std::to_string(third.stats.filesCopied) + "; private " +
-                     readFile(backup + "/sub/private.txt") + ", A " + readFile(backup + "/A.txt");
-        }
+        const std::string report =
+            mounted.status == 0 ? threeRuns(temp / "src", stick + "/bk") : mounted.output;
         runCommand("umount '" + stick + "'; losetup -d " + device);
-        ASSERT_EQ(mounted.status, 0) << disk.what << ": " << mounted.output;
-        const std::string collision =
-            disk.ignoresCase ? errorEntry(text::kCopyError, source + "/a.txt") : "";
-        EXPECT_EQ(report, collision + "copied " + (disk.ignoresCase ? "3" : "4") +
-                              ", then 0, then 1; private sub/private.txt, A A.txt")
-            << disk.what;
+        EXPECT_EQ(report, threeRunsOn(disk.ignoresCase, temp / "src")) << disk.what;
     }
+}
+
+// A NAS share: a Samba server of the test's own on 127.0.0.1, mounted through smbnetfs. Times are
+// checked in the shared folder itself: the mount's attribute cache shows the time that was asked
+// for a while.
+TEST(FaultBackupDisk, TimesAndCaseOnANasShare) {
+    skipWithoutRootAndFuse();
+    if (runCommand("command -v smbd && command -v smbnetfs").status != 0) {
+        GTEST_SKIP() << "smbd or smbnetfs is not installed";
+    }
+    TempFolder temp;
+    const std::string share = temp / "share";
+    const std::string home = temp / "home";
+    for (const char* folder : {"share", "state", "home/.smb", "mnt"}) {
+        std::filesystem::create_directories(temp / folder);
+    }
+    writeFile(temp / "smb.conf",
+              "[global]\ninterfaces = 127.0.0.1\nbind interfaces only = yes\nsmb ports = 445\n"
+              "disable netbios = yes\nstate directory = " +
+                  temp / "state" + "\nlock directory = " + temp / "state" +
+                  "\nprivate dir = " + temp / "state" + "\npid directory = " + temp / "state" +
+                  "\ncache directory = " + temp / "state" + "\nncalrpc dir = " + temp / "state" +
+                  "\nlog file = " + temp / "state/log" +
+                  "\nmap to guest = Bad User\nguest account = root\n"
+                  "[backup]\npath = " +
+                  share + "\nread only = no\nguest ok = yes\n");
+    writeFile(home + "/.smb/smb.conf", "[global]\nsmb ports = 445\n");
+    writeFile(home + "/.smb/smbnetfs.conf",
+              "smb_query_browsers false\nhost 127.0.0.1 visible=true\nauth \"guest\" \"\"\n");
+    ::chmod((home + "/.smb/smbnetfs.conf").c_str(), 0600);
+    const CommandResult started = runCommand(
+        "smbd -D -s '" + temp / "smb.conf" + "' 2>&1 && " + "HOME='" + home + "' smbnetfs '" +
+        temp / "mnt" + "' 2>&1 && sleep 1 && ls '" + temp / "mnt" + "/127.0.0.1/backup' 2>&1");
+    const std::string backup = temp / "mnt/127.0.0.1/backup/bk";
+    const std::string report = started.status == 0 ? threeRuns(temp / "src", backup) : "";
+    const long long kept = started.status == 0 ? modifiedTimeNs(share + "/bk/A.txt") : 0;
+    runCommand("umount '" + temp / "mnt" + "'; kill $(cat '" + temp / "state/smbd.pid" + "')");
+    if (started.status != 0) {
+        GTEST_SKIP() << "cannot serve and mount a share here: " << started.output;
+    }
+    EXPECT_EQ(report, threeRunsOn(true, temp / "src"));
+    EXPECT_EQ(kept / 1'000'000'000, 1'700'000'001) << "the server keeps the copy's time";
 }
 
 TEST(FaultPermissionDenied, UnreadableFileAndFolderAreRecordedAndTheRunGoesOn) {
