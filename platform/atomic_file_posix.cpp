@@ -45,7 +45,7 @@ std::error_code replaceFileContents(const std::string& path, std::string_view co
     if (temporary.creationError() != 0) {
         return lastSystemError(temporary.creationError());
     }
-    if (!writeAll(temporary.fd(), contents.data(), contents.size())) {
+    if (!writeAllAt(temporary.fd(), contents.data(), contents.size(), 0)) {
         return lastSystemError(errno);
     }
     struct stat existing {};

@@ -90,7 +90,7 @@ DiskTraits probeDisk(const Folder& folder) {
         return ::utimensat(fd, probe.name().c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
     };
     // Written to as a copy is, in case a disk stamps the time of the write when it is closed.
-    bool set = writeAll(probe.fd(), "x", 1) &&
+    bool set = writeAllAt(probe.fd(), "x", 1, 0) &&
                (traits.setTimeAfterClose || ::futimens(probe.fd(), times) == 0);
     static_cast<void>(probe.close());
     set = set && (!traits.setTimeAfterClose || setByName());

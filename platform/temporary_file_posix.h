@@ -70,22 +70,6 @@ class TemporaryFile {
     bool committed_ = false;
 };
 
-// Writes every byte, going on after short writes and interruptions; false with errno set otherwise.
-inline bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 // Writes every byte at `offset`, going on after short writes and interruptions; false with errno
 // set otherwise.
 inline bool writeAllAt(int fd, const char* data, std::size_t size, off_t offset) {

@@ -116,22 +116,6 @@ TEST(CommandLine, WrongUsageExitsTwoAndHelpShowsBothForms) {
     EXPECT_TRUE(contains(help.output, "sorvik-cli batch")) << help.output;
 }
 
-TEST(CommandLine, FoldersRelativeToTheWorkingFolderAreMadeAbsolute) {
-    const struct {
-        std::string source, backup, wantSource, wantBackup;
-    } cases[] = {{"src", "../bk/", "/home/u/src", "/home/u/../bk/"},
-                 {"/abs", "", "/abs", ""},
-                 {"./日本語", "/b", "/home/u/./日本語", "/b"}};
-    for (const auto& c : cases) {
-        RunCommand run;
-        run.source = c.source;
-        run.backup = c.backup;
-        resolveAgainst(run, "/home/u/");
-        EXPECT_EQ(run.source, c.wantSource);
-        EXPECT_EQ(run.backup, c.wantBackup);
-    }
-}
-
 TEST(CommandLine, ParsesRunOptions) {
     const Command all =
         parseCommandLine({"run", "--size-rule", "/s", "--time-rule", "/b", "--placeholder",

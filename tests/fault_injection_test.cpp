@@ -141,23 +141,6 @@ TEST(FaultFewDescriptors, ADeepTreeBacksUpWhatItCanReachAndEnds) {
     expectReport(child, "copied 1, folders 1, errors 1, only read and folder errors 1, top top");
 }
 
-TEST(FaultLeftoverTemporary, AKilledRunsTemporaryGoesLookalikesStay) {
-    TempFolder temp;
-    const std::string source = temp / "src";
-    const std::string backup = temp / "bk";
-    writeFile(source + "/a.txt", "a");
-    writeFile(source + "/sub/b.txt", "b");
-    // Only names of exactly the temporary form go; a user's ".sorvik-Ab12Cd" stays.
-    for (const char* name : {".sorvik-0123456789abcdef.tmp", ".sorvik-Ab12Cd",
-                             ".sorvik-0123456789abcdef.tmpx", "sub/.sorvik-zzzzzzzzzzzzzzzz.tmp"}) {
-        writeFile(backup + "/" + name, "half-written");
-    }
-    const RunRecord run = runBackup(source, backup);
-    EXPECT_EQ(run.entries, "");
-    EXPECT_EQ(namesIn(backup), ".sorvik-0123456789abcdef.tmpx .sorvik-Ab12Cd a.txt sub");
-    EXPECT_EQ(namesIn(backup + "/sub"), "b.txt");
-}
-
 // Three runs with the time rule into `backup`, the second unchanged, the third after one file
 // changed beyond any disk's precision: their entries, copy counts and what two backups hold.
 std::string threeRuns(const std::string& source, const std::string& backup) {

@@ -100,8 +100,9 @@ TEST(FolderSync, PlaceholderModeCreatesEmptyFilesAndCopiesNothing) {
 
 // End to end: a file link is backed up as the file it leads to, a Sorvik temporary in the
 // source is not taken for a user file but a user's file that only looks like one is, and files
-// only in the backup stay. A file is copied up to the size it had when it was opened: a
-// generated file that reports none is copied empty, as one that grows is cut at its old size.
+// only in the backup stay, lookalikes of temporaries among them, while a killed run's temporary
+// goes, in every folder the run visits. A file is copied up to the size it had when it was opened:
+// a generated file that reports none is copied empty, as one that grows is cut at its old size.
 // (Which entries a listing keeps is the listing's own test.)
 TEST(FolderSync, BacksUpExactlyTheOrdinaryFiles) {
     TempFolder temp;
@@ -113,9 +114,16 @@ TEST(FolderSync, BacksUpExactlyTheOrdinaryFiles) {
     writeFile(temp / "src/.sorvik-ab12CD", "a user's file");
     fs::create_symlink("/proc/self/stat", temp / "src/generated");
     writeFile(temp / "bk/only-in-backup.txt", "kept");
+    for (const char* name : {".sorvik-Ab12Cd", ".sorvik-0123456789abcdef.tmpx",
+                             ".sorvik-0123456789abcdef.tmp", "sub/.sorvik-zzzzzzzzzzzzzzzz.tmp"}) {
+        writeFile(temp / (std::string("bk/") + name), "half-written");
+    }
+    writeFile(temp / "src/sub/f.txt", "f");
     EXPECT_EQ(runBackup(temp / "src", temp / "bk").entries, "");
     EXPECT_EQ(namesIn(temp / "bk"),
-              ".dotfile .sorvik-ab12CD generated link.txt only-in-backup.txt");
+              ".dotfile .sorvik-0123456789abcdef.tmpx .sorvik-Ab12Cd .sorvik-ab12CD generated "
+              "link.txt only-in-backup.txt sub");
+    EXPECT_EQ(namesIn(temp / "bk/sub"), "f.txt");
     EXPECT_EQ(readFile(temp / "bk/generated"), "");
     EXPECT_FALSE(fs::is_symlink(temp / "bk/link.txt"));
     EXPECT_EQ(readFile(temp / "bk/link.txt"), "target bytes");

@@ -10,6 +10,8 @@
 #include <QtTest>
 
 #include "app/form1.h"
+#include "engine/messages.h"
+#include "tests/app/support/folder_contents.h"
 #include "tests/app/support/modal_answerer.h"
 #include "tests/support/temp_folder.h"
 
@@ -76,12 +78,9 @@ class PairSelection : public QObject {
         form_->ListPath = listPath("bad.lst");
         sorvik::test::ModalAnswerer answerer;
         form_->FP1_Load();
-        QCOMPARE(
-            answerer.texts,
-            QStringList{QStringLiteral("ファイルを読み込めませんでした。\n") +
-                        QString::fromStdString(listPath("bad.lst")) + QLatin1Char('\n') +
-                        QString::fromStdString(
-                            std::make_error_code(std::errc::illegal_byte_sequence).message())});
+        QCOMPARE(answerer.texts, QStringList{sorvik::test::boxText(
+                                     sorvik::engine::text::kFileUnreadable, listPath("bad.lst"),
+                                     std::errc::illegal_byte_sequence)});
         QCOMPARE(answerer.titles, QStringList{"Sorvik"});
         QCOMPARE(form_->ListPath, std::string());
         QCOMPARE(column0_->count(), 0);
@@ -105,12 +104,9 @@ class PairSelection : public QObject {
         column1_->addItem("/b");
         sorvik::test::ModalAnswerer answerer;
         QVERIFY(form_->FP1_Save());
-        QCOMPARE(
-            answerer.texts,
-            QStringList{QStringLiteral("ファイルを保存できませんでした。\n") +
-                        QString::fromStdString(form_->ListPath) + QLatin1Char('\n') +
-                        QString::fromStdString(
-                            std::make_error_code(std::errc::no_such_file_or_directory).message())});
+        QCOMPARE(answerer.texts, QStringList{sorvik::test::boxText(
+                                     sorvik::engine::text::kFileUnwritable, form_->ListPath,
+                                     std::errc::no_such_file_or_directory)});
         QCOMPARE(items(*column0_), QStringList{"/a"});
         QCOMPARE(items(*column1_), QStringList{"/b"});
     }

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/form1.h"
+#include "engine/messages.h"
 #include "lists/list_file.h"
 #include "lists/settings_file.h"
 #include "tests/app/support/folder_contents.h"
@@ -20,6 +21,7 @@
 
 using sorvik::app::Form1;
 using sorvik::lists::Settings;
+using sorvik::test::boxText;
 using sorvik::test::itemTexts;
 using sorvik::test::ModalAnswerer;
 using sorvik::test::readFile;
@@ -169,12 +171,9 @@ class Startup : public QObject {
         ModalAnswerer answerer;
         answerer.inputAnswers << QStringLiteral("New");
         load();
-        QCOMPARE(
-            answerer.texts,
-            QStringList{QStringLiteral("ファイルを読み込めませんでした。\n") +
-                        QString::fromStdString(path("sorvik01.ini")) + QLatin1Char('\n') +
-                        QString::fromStdString(
-                            std::make_error_code(std::errc::illegal_byte_sequence).message())});
+        QCOMPARE(answerer.texts,
+                 QStringList{boxText(sorvik::engine::text::kFileUnreadable, path("sorvik01.ini"),
+                                     std::errc::illegal_byte_sequence)});
         QCOMPARE(form_->ListPath, path("New.lst"));
     }
 
@@ -245,10 +244,8 @@ class Startup : public QObject {
         ModalAnswerer answerer;
         QVERIFY(form_->close());
         QCOMPARE(answerer.texts,
-                 QStringList{QStringLiteral("ファイルを保存できませんでした。\n") +
-                             QString::fromStdString(path("sorvik01.ini")) + QLatin1Char('\n') +
-                             QString::fromStdString(
-                                 std::make_error_code(std::errc::is_a_directory).message())});
+                 QStringList{boxText(sorvik::engine::text::kFileUnwritable, path("sorvik01.ini"),
+                                     std::errc::is_a_directory)});
         QVERIFY(fs::is_regular_file(path("sorvik02.ini")));
     }
 
