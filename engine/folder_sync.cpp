@@ -53,11 +53,15 @@ void FolderSync::FileBackUP(const platform::Result<Folder>& source, const std::s
         files->size() >= kFilesWorthLookingUpAhead) {
         lookUpBothSides(pair, *files);
     }
-    // On a disk that ignores case, names that differ only in case would land on one file.
+    // On a disk that ignores case, names that differ only in case would land on one file: the
+    // first name the run may write claims it, even when it is up to date.
     std::unordered_set<std::string> namesOnDisk;
     for (std::size_t i = 0; i < files->size(); ++i) {
         const std::string& name = (*files)[i];
-        if (disk_.ignoresCase && !namesOnDisk.insert(platform::foldCase(name)).second) {
+        const bool excluded =
+            options.extensionRule && hasExcludedExtension(name, options.excludedExtensions);
+        if (disk_.ignoresCase && !excluded &&
+            !namesOnDisk.insert(platform::foldCase(name)).second) {
             errText_.add(text::kCopyError, FPA + name);
             continue;
         }

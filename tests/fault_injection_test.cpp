@@ -144,13 +144,16 @@ TEST(FaultFewDescriptors, ADeepTreeBacksUpWhatItCanReachAndEnds) {
 // Three runs with the time rule into `backup`, the second unchanged, the third after one file
 // changed beyond any disk's precision: their entries, copy counts and what two backups hold.
 std::string threeRuns(const std::string& source, const std::string& backup) {
-    for (const char* name : {"A.txt", "a.txt", "sub/photo.jpg", "sub/private.txt"}) {
+    // Excluded files never reach the disk, so their names cannot collide.
+    for (const char* name :
+         {"A.txt", "a.txt", "B.bak", "b.bak", "sub/photo.jpg", "sub/private.txt"}) {
         writeFile(source + "/" + name, name);
         setModifiedTime(source + "/" + name, 1'700'000'001, 998'626'916);
     }
     ::chmod((source + "/sub/private.txt").c_str(), 0600);
     engine::RunOptions options;
-    options.timeRule = true;
+    options.timeRule = options.extensionRule = true;
+    options.excludedExtensions = {"bak"};
     const RunRecord first = runBackup(source, backup, options);
     const RunRecord second = runBackup(source, backup, options);
     setModifiedTime(source + "/sub/photo.jpg", 1'700'000'011);
