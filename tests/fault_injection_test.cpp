@@ -42,19 +42,21 @@ struct FullDisk {
         writeFile(source + "/big.bin", std::string(4 * kRoom, 'n'));
         writeFile(source + "/fresh.bin", std::string(4 * kRoom, 'f'));
         writeFile(source + "/small.txt", "fits\n");
+        writeFile(source + "/tiny.txt", "1");  // a read of one byte is a whole file too
     }
     // Runs in the child, once the room is limited; `run` backs up and gives the error entries.
     std::string runInto(const std::string& backup, const std::function<std::string()>& run) const {
         writeFile(backup + "/big.bin", "old backup\n");
         const std::string entries = run();
         return entries + "backup: " + namesIn(backup) + "\nold: " + readFile(backup + "/big.bin") +
-               "small: " + readFile(backup + "/small.txt");
+               "small: " + readFile(backup + "/small.txt") +
+               "tiny: " + readFile(backup + "/tiny.txt");
     }
     std::string expected(const std::string& backup) const {
         return errorEntry(text::kDeleteError, backup + "/big.bin") +
                errorEntry(text::kCopyError, source + "/big.bin") +
                errorEntry(text::kCopyError, source + "/fresh.bin") +
-               "backup: big.bin small.txt\nold: old backup\nsmall: fits\n";
+               "backup: big.bin small.txt tiny.txt\nold: old backup\nsmall: fits\ntiny: 1";
     }
 };
 

@@ -89,7 +89,7 @@ TEST(SettingsFile, ItemsThatCannotBeReadKeepTheirInitialValues) {
         {"/l\r\n2.5\r\n", {"/l", true, {true, true, false, true, false}}},
         {"/l\r\nyes\r\n", {"/l", false, {true, true, false, true, false}}},
         // Check boxes take 0 or 1 only; anything else keeps the initial value.
-        {"/l\r\nTrue\r\nx\r\n2\r\n1\r\n0\r\n1\r\n", {"/l", true, {true, true, true, false, true}}},
+        {"/l\r\nTrue\r\n0x\r\n2\r\n1\r\n0\r\n1\r\n", {"/l", true, {true, true, true, false, true}}},
         {"/l\r\nTrue\r\n\r\n 0\r\n+1 \r\n", {"/l", true, {true, false, true, true, false}}},
         // Fields run on across lines, so a comma shifts the items after it.
         {"/l\r\nFalse, 0 \r\n 0 \r\n", {"/l", false, {false, false, false, true, false}}},
