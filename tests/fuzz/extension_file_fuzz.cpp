@@ -46,20 +46,12 @@ void checkRoundTrip(const std::vector<std::string>& entries) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string input = sorvik::fuzz::scratchPath("input.ini");
-    sorvik::fuzz::writeBytes(input, sorvik::fuzz::bytesOf(data, size));
-    const auto read = sorvik::lists::readExtensionFile(input);
-    if (!read && read.error() != std::errc::illegal_byte_sequence) {
-        sorvik::fuzz::fail("an ordinary file fails to read other than as not text: " +
-                           read.error().message());
-    }
+    sorvik::fuzz::readInput("input.ini", sorvik::fuzz::bytesOf(data, size),
+                            sorvik::lists::readExtensionFile, [](const auto&) {});
     // Entries cut from the input, taken as they are and taken as code page 932 text.
     FuzzedDataProvider provider(data, size);
-    std::vector<std::string> strings = sorvik::fuzz::stringsFrom(provider);
+    const std::vector<std::string> strings = sorvik::fuzz::stringsFrom(provider);
     checkRoundTrip(typedEntries(strings));
-    for (std::string& text : strings) {
-        text = sorvik::fuzz::decodedWhenCodePage932(std::move(text));
-    }
-    checkRoundTrip(typedEntries(strings));
+    checkRoundTrip(typedEntries(sorvik::fuzz::decodedWhenCodePage932(strings)));
     return 0;
 }

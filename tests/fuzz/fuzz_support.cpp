@@ -125,4 +125,11 @@ std::string decodedWhenCodePage932(std::string text) {
     return text;
 }
 
+std::vector<std::string> decodedWhenCodePage932(std::vector<std::string> texts) {
+    for (std::string& text : texts) {
+        text = decodedWhenCodePage932(std::move(text));
+    }
+    return texts;
+}
+
 }  // namespace sorvik::fuzz

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -37,5 +38,20 @@ std::vector<std::string> stringsFrom(FuzzedDataProvider& provider);
 // The text decoded from code page 932 when it decodes, else as it is: Japanese text from the seed
 // files then reaches the writers as the UTF-8 the program works in.
 std::string decodedWhenCodePage932(std::string text);
+std::vector<std::string> decodedWhenCodePage932(std::vector<std::string> texts);
+
+// Makes the input the file `name` and reads it with `read`: what was read goes to `use`, and an
+// ordinary file may fail to read only as "not text".
+template <class Read, class Use>
+void readInput(std::string_view name, std::string_view bytes, Read&& read, Use&& use) {
+    const std::string path = scratchPath(name);
+    writeBytes(path, bytes);
+    const auto result = read(path);
+    if (result) {
+        use(*result);
+    } else if (result.error() != std::errc::illegal_byte_sequence) {
+        fail("an ordinary file fails to read other than as not text: " + result.error().message());
+    }
+}
 
 }  // namespace sorvik::fuzz

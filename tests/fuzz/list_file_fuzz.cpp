@@ -49,22 +49,12 @@ std::vector<PathPair> pairsOf(std::vector<std::string> strings) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string input = sorvik::fuzz::scratchPath("input.lst");
-    sorvik::fuzz::writeBytes(input, sorvik::fuzz::bytesOf(data, size));
-    const auto read = sorvik::lists::readListFile(input);
-    if (read) {
-        checkRoundTrip(*read);
-    } else if (read.error() != std::errc::illegal_byte_sequence) {
-        sorvik::fuzz::fail("an ordinary file fails to read other than as not text: " +
-                           read.error().message());
-    }
+    sorvik::fuzz::readInput("input.lst", sorvik::fuzz::bytesOf(data, size),
+                            sorvik::lists::readListFile, checkRoundTrip);
     // Pairs cut from the input, taken as they are and taken as code page 932 text.
     FuzzedDataProvider provider(data, size);
-    std::vector<std::string> strings = sorvik::fuzz::stringsFrom(provider);
+    const std::vector<std::string> strings = sorvik::fuzz::stringsFrom(provider);
     checkRoundTrip(pairsOf(strings));
-    for (std::string& text : strings) {
-        text = sorvik::fuzz::decodedWhenCodePage932(std::move(text));
-    }
-    checkRoundTrip(pairsOf(std::move(strings)));
+    checkRoundTrip(pairsOf(sorvik::fuzz::decodedWhenCodePage932(strings)));
     return 0;
 }

@@ -48,16 +48,9 @@ std::string oneLine(std::string text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string input = sorvik::fuzz::scratchPath("input.ini");
-    sorvik::fuzz::writeBytes(input, sorvik::fuzz::bytesOf(data, size));
-    const auto read = sorvik::lists::readSettingsFile(input);
-    if (read) {
-        // Whatever a file gave, the program writes again on closing and must find once more.
-        checkRoundTrip(*read);
-    } else if (read.error() != std::errc::illegal_byte_sequence) {
-        sorvik::fuzz::fail("an ordinary file fails to read other than as not text: " +
-                           read.error().message());
-    }
+    // Whatever a file gave, the program writes again on closing and must find once more.
+    sorvik::fuzz::readInput("input.ini", sorvik::fuzz::bytesOf(data, size),
+                            sorvik::lists::readSettingsFile, checkRoundTrip);
     // Settings made from the input, the list path taken as it is and as code page 932 text.
     FuzzedDataProvider provider(data, size);
     Settings settings;
