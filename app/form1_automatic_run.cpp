@@ -38,10 +38,10 @@ void Form1::Check_Click(int index) {
     if (Loading) {
         return;  // values restored by start-up
     }
-    if (index == lists::kAlwaysOnTop) {
+    if (index == static_cast<int>(lists::Option::alwaysOnTop)) {
         FBefor();
-    } else if (index == lists::kAutomaticRun) {
-        if (!Check_[lists::kAutomaticRun]->isChecked()) {
+    } else if (index == static_cast<int>(lists::Option::automaticRun)) {
+        if (!Check_[static_cast<std::size_t>(lists::Option::automaticRun)]->isChecked()) {
             // A marker that is already gone is what was wanted.
             static_cast<void>(platform::removeFile(AutoGoPath));
             return;
@@ -97,11 +97,11 @@ void Form1::cancelAutomaticRun() {
     AutoWait = kNoAutomaticRun;
     Form_Resize();
     Timer1_->stop();
-    QCheckBox* automatic = Check_[lists::kAutomaticRun];
+    QCheckBox* automatic = Check_[static_cast<std::size_t>(lists::Option::automaticRun)];
     if (automatic->isChecked()) {
         automatic->setChecked(false);  // its handler removes the marker
     } else {
-        Check_Click(lists::kAutomaticRun);  // no change of value, but the marker must still go
+        Check_Click(static_cast<int>(lists::Option::automaticRun));  // no change of value, but the marker must still go
     }
     setWindowTitle(qText(engine::text::kApplicationTitle));
 }

@@ -99,8 +99,8 @@ void Form1::FilP_OLEDragDrop(int index, const QMimeData& dropped) {
     if (urls.isEmpty() || !urls.first().isLocalFile()) {
         return;
     }
-    std::string path = stdText(urls.first().toLocalFile());
-    FilP_[index]->setText(qText(engine::DirP(path)));
+    FilP_[index]->setText(
+        qText(engine::withTrailingSeparator(stdText(urls.first().toLocalFile()))));
 }
 
 }  // namespace sorvik::app

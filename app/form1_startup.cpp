@@ -84,7 +84,7 @@ void Form1::restoreSettings() {
             ListPath = settings->listPath;
             mn2_[0]->setChecked(settings->placeholder);
             for (std::size_t i = 0; i < Check_.size(); ++i) {
-                Check_[i]->setChecked(settings->checks[i]);
+                Check_[i]->setChecked((*settings)[lists::kOptionsInFileOrder[i]]);
             }
             FBefor();
         }
@@ -147,7 +147,7 @@ void Form1::restoreExcludedExtensions() {
 }
 
 void Form1::FBefor() {
-    SetWindowOrder(*this, Check_[lists::kAlwaysOnTop]->isChecked() ? kTopmost : kNotTopmost);
+    SetWindowOrder(*this, Check_[static_cast<std::size_t>(lists::Option::alwaysOnTop)]->isChecked() ? kTopmost : kNotTopmost);
 }
 
 void Form1::Form_QueryUnload(bool& cancel) {
@@ -167,7 +167,7 @@ void Form1::saveSettings() {
     settings.listPath = ListPath;
     settings.placeholder = mn2_[0]->isChecked();
     for (std::size_t i = 0; i < Check_.size(); ++i) {
-        settings.checks[i] = Check_[i]->isChecked();
+        settings[lists::kOptionsInFileOrder[i]] = Check_[i]->isChecked();
     }
     if (const std::error_code error = lists::writeSettingsFile(IniPath, settings)) {
         reportUnwritable(IniPath, error);

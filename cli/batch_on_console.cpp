@@ -12,7 +12,7 @@
 #include "cli/exit_status.h"
 #include "engine/batch_run.h"
 #include "engine/messages.h"
-#include "platform/folder_lock.h"
+#include "frontend/run_lock.h"
 #include "platform/path_lookup.h"
 #include "platform/program_folder.h"
 
@@ -54,20 +54,6 @@ std::optional<std::string> chooseProgramFolder(const std::string& given) {
     return given;
 }
 
-// The program folder's lock, to hold for as long as the batch runs; empty when the folder cannot
-// be locked at all. Fails only while another run holds it: a folder that cannot be locked cannot
-// be locked by another run either, so the window goes ahead then too.
-platform::Result<std::optional<platform::FolderLock>> takeRunLock(const std::string& folder) {
-    auto lock = platform::FolderLock::tryAcquire(folder);
-    if (lock) {
-        return std::optional<platform::FolderLock>(std::move(*lock));
-    }
-    if (lock.error() == std::errc::resource_unavailable_try_again) {
-        return lock.error();
-    }
-    return std::optional<platform::FolderLock>();
-}
-
 int runPlan(const BatchPlan& plan, bool quiet) {
     return runOnConsole(plan.setup, quiet, [&](engine::BackupEngine& engine, ConsoleHost& host) {
         const engine::BatchOutcome outcome = engine::runBatch(
@@ -85,8 +71,8 @@ int runBatchOnConsole(const BatchCommand& command) {
     if (!folder) {
         return kExitUsage;
     }
-    const auto lock = takeRunLock(*folder);
-    if (!lock) {
+    const auto lock = frontend::RunLock::take(*folder);
+    if (lock.heldByAnotherRun()) {
         tell(engine::text::kAnotherRunInProgress);
         return kExitTrouble;
     }

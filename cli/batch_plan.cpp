@@ -1,8 +1,9 @@
 #include "cli/batch_plan.h"
 
 #include <optional>
-#include <string_view>
 
+#include "frontend/program_files.h"
+#include "frontend/run_options.h"
 #include "lists/extension_file.h"
 #include "lists/list_file.h"
 #include "lists/settings_file.h"
@@ -11,10 +12,6 @@
 
 namespace sorvik::cli {
 namespace {
-
-std::string inFolder(const std::string& folder, std::string_view name) {
-    return folder + platform::kSeparator + std::string(name);
-}
 
 bool isMissing(std::error_code error) {
     return error == std::errc::no_such_file_or_directory;
@@ -67,23 +64,12 @@ std::error_code listProblem(const std::string& path) {
     }
 }
 
-engine::RunOptions runOptions(const lists::Settings& settings,
-                              std::vector<std::string> excludedExtensions) {
-    engine::RunOptions options;
-    options.extensionRule = settings.checks[lists::kSkipExcludedExtensions];
-    options.sizeRule = settings.checks[lists::kOnlyWhenLarger];
-    options.timeRule = settings.checks[lists::kOnlyWhenNewer];
-    options.placeholder = settings.placeholder;
-    options.excludedExtensions = std::move(excludedExtensions);
-    return options;
-}
-
 }  // namespace
 
 std::variant<BatchPlan, UnreadableFile> loadBatchPlan(const std::string& folder,
                                                       const std::string& listPath) {
-    const std::string settingsPath = inFolder(folder, "sorvik01.ini");
-    auto settings = readSettings(settingsPath);
+    const frontend::ProgramFiles files = frontend::programFilesIn(folder);
+    auto settings = readSettings(files.settings);
     if (auto* failure = std::get_if<UnreadableFile>(&settings)) {
         return std::move(*failure);
     }
@@ -91,13 +77,12 @@ std::variant<BatchPlan, UnreadableFile> loadBatchPlan(const std::string& folder,
     // Without a list of its own the batch runs the current list, which only the settings name.
     const std::string chosenList = listPath.empty() && stored ? stored->listPath : listPath;
     if (chosenList.empty()) {
-        return UnreadableFile{settingsPath,
+        return UnreadableFile{files.settings,
                               std::make_error_code(stored ? std::errc::invalid_argument
                                                           : std::errc::no_such_file_or_directory)};
     }
 
-    const std::string extensionPath = inFolder(folder, "sorvik02.ini");
-    auto extensions = readExcludedExtensions(extensionPath);
+    auto extensions = readExcludedExtensions(files.excludedExtensions);
     if (auto* failure = std::get_if<UnreadableFile>(&extensions)) {
         return std::move(*failure);
     }
@@ -111,9 +96,10 @@ std::variant<BatchPlan, UnreadableFile> loadBatchPlan(const std::string& folder,
 
     BatchPlan plan;
     plan.pairs = std::move(*pairs);
-    plan.setup.options = runOptions(stored.value_or(lists::Settings{}),
-                                    std::get<std::vector<std::string>>(std::move(extensions)));
-    plan.setup.logPath = inFolder(folder, "ErrorLog.txt");
+    plan.setup.options =
+        frontend::runOptionsFrom(stored.value_or(lists::Settings{}),
+                                 std::get<std::vector<std::string>>(std::move(extensions)));
+    plan.setup.logPath = files.errorLog;
     return plan;
 }
 

@@ -64,6 +64,22 @@ std::optional<bool> checkValue(std::string_view field) {
 
 }  // namespace
 
+bool& Settings::operator[](Option option) {
+    switch (option) {
+        case Option::alwaysOnTop:
+            return alwaysOnTop;
+        case Option::skipExcludedExtensions:
+            return skipExcludedExtensions;
+        case Option::onlyWhenLarger:
+            return onlyWhenLarger;
+        case Option::onlyWhenNewer:
+            return onlyWhenNewer;
+        case Option::automaticRun:
+            break;
+    }
+    return automaticRun;
+}
+
 platform::Result<Settings> readSettingsFile(const std::string& path) {
     auto lines = platform::readTextLines(path);
     if (!lines) {
@@ -84,19 +100,20 @@ platform::Result<Settings> readSettingsFile(const std::string& path) {
     if (!fields.empty()) {
         settings.placeholder = placeholderValue(fields[0]).value_or(settings.placeholder);
     }
-    for (std::size_t i = 0; i < kCheckCount && i + 1 < fields.size(); ++i) {
-        settings.checks[i] = checkValue(fields[i + 1]).value_or(settings.checks[i]);
+    for (std::size_t i = 0; i < kOptionsInFileOrder.size() && i + 1 < fields.size(); ++i) {
+        bool& value = settings[kOptionsInFileOrder[i]];
+        value = checkValue(fields[i + 1]).value_or(value);
     }
     return settings;
 }
 
 std::vector<std::string> settingsLines(const Settings& settings) {
     std::vector<std::string> lines;
-    lines.reserve(2 + kCheckCount);
+    lines.reserve(2 + kOptionsInFileOrder.size());
     lines.push_back(settings.listPath);
     lines.emplace_back(settings.placeholder ? "True" : "False");
-    for (const bool on : settings.checks) {
-        lines.emplace_back(on ? " 1 " : " 0 ");
+    for (const Option option : kOptionsInFileOrder) {
+        lines.emplace_back(settings[option] ? " 1 " : " 0 ");
     }
     return lines;
 }

@@ -10,14 +10,19 @@
 
 namespace sorvik::lists {
 
-// The option check boxes, in the order the settings file keeps them.
-enum CheckIndex : std::size_t {
-    kAlwaysOnTop = 0,
-    kSkipExcludedExtensions = 1,
-    kOnlyWhenLarger = 2,
-    kOnlyWhenNewer = 3,
-    kAutomaticRun = 4,
-    kCheckCount = 5,
+// The options the window shows as check boxes.
+enum class Option {
+    alwaysOnTop,
+    skipExcludedExtensions,
+    onlyWhenLarger,
+    onlyWhenNewer,
+    automaticRun,
+};
+
+// The order the settings file keeps the options in, one line each.
+inline constexpr std::array kOptionsInFileOrder{
+    Option::alwaysOnTop,   Option::skipExcludedExtensions, Option::onlyWhenLarger,
+    Option::onlyWhenNewer, Option::automaticRun,
 };
 
 // What the settings file "sorvik01.ini" keeps between two starts. The initial values are those of
@@ -25,7 +30,14 @@ enum CheckIndex : std::size_t {
 struct Settings {
     std::string listPath;
     bool placeholder = false;
-    std::array<bool, kCheckCount> checks{true, true, false, true, false};
+    bool alwaysOnTop = true;
+    bool skipExcludedExtensions = true;
+    bool onlyWhenLarger = false;
+    bool onlyWhenNewer = true;
+    bool automaticRun = false;
+
+    bool& operator[](Option option);
+    bool operator[](Option option) const { return const_cast<Settings&>(*this)[option]; }
     bool operator==(const Settings&) const = default;
 };
 

@@ -55,7 +55,7 @@ void writeProgramFolder(const std::string& folder, const lists::Settings& settin
 lists::Settings settingsNaming(const std::string& listPath) {
     lists::Settings settings;
     settings.listPath = listPath;
-    settings.checks = {false, false, false, false, false};
+    settings.alwaysOnTop = settings.skipExcludedExtensions = settings.onlyWhenNewer = false;
     return settings;
 }
 
@@ -72,7 +72,7 @@ TEST(CommandLineBatch, RunsEveryPairOfTheCurrentListWithTheSavedOptions) {
     const std::string folder = temp / "data/Sorvik";
     lists::Settings settings = settingsNaming(folder + "/Default.lst");
     settings.placeholder = true;
-    settings.checks[lists::kSkipExcludedExtensions] = true;
+    settings.skipExcludedExtensions = true;
     writeProgramFolder(folder, settings, {"bak"},
                        {{temp / "one", temp / "bk-one"}, {temp / "two", temp / "bk-two"}});
 

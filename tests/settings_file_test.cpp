@@ -46,7 +46,10 @@ TEST(SettingsFile, WrittenAsSevenCrLfLinesInCodePage932) {
     Settings settings;
     settings.listPath = "/home/u/データ.lst";
     settings.placeholder = true;
-    settings.checks = {false, true, true, false, true};
+    settings.alwaysOnTop = false;
+    settings.onlyWhenLarger = true;
+    settings.onlyWhenNewer = false;
+    settings.automaticRun = true;
     ASSERT_FALSE(lists::writeSettingsFile(path, settings));
     EXPECT_EQ(
         readFile(path),
@@ -64,7 +67,7 @@ TEST(SettingsFile, TheFirstRunValuesAreFalseThenOneOneZeroOneZero) {
 TEST(SettingsFile, AListPathWithCommasAndQuotesSurvives) {
     TempFolder temp;
     const std::string path = temp / "sorvik01.ini";
-    const Settings settings{" /a, \"b\",c.lst", false, {true, false, false, false, false}};
+    const Settings settings{" /a, \"b\",c.lst", false, true, false, false, false, false};
     ASSERT_FALSE(lists::writeSettingsFile(path, settings));
     const auto back = lists::readSettingsFile(path);
     ASSERT_TRUE(back);
@@ -79,22 +82,22 @@ struct DamagedCase {
 TEST(SettingsFile, ItemsThatCannotBeReadKeepTheirInitialValues) {
     const DamagedCase cases[] = {
         // Cut short: what is there counts, the rest keeps its initial value.
-        {"", {"", false, {true, true, false, true, false}}},
-        {"/l.lst\r\n", {"/l.lst", false, {true, true, false, true, false}}},
-        {"/l.lst\r\ntrue\r\n 0 \r\n", {"/l.lst", true, {false, true, false, true, false}}},
+        {"", {"", false, true, true, false, true, false}},
+        {"/l.lst\r\n", {"/l.lst", false, true, true, false, true, false}},
+        {"/l.lst\r\ntrue\r\n 0 \r\n", {"/l.lst", true, false, true, false, true, false}},
         // Words and numbers for the placeholder mode.
-        {"/l\r\nFALSE\r\n", {"/l", false, {true, true, false, true, false}}},
-        {"/l\r\n-1\r\n", {"/l", true, {true, true, false, true, false}}},
-        {"/l\r\n 0 \r\n", {"/l", false, {true, true, false, true, false}}},
-        {"/l\r\n2.5\r\n", {"/l", true, {true, true, false, true, false}}},
-        {"/l\r\nyes\r\n", {"/l", false, {true, true, false, true, false}}},
+        {"/l\r\nFALSE\r\n", {"/l", false, true, true, false, true, false}},
+        {"/l\r\n-1\r\n", {"/l", true, true, true, false, true, false}},
+        {"/l\r\n 0 \r\n", {"/l", false, true, true, false, true, false}},
+        {"/l\r\n2.5\r\n", {"/l", true, true, true, false, true, false}},
+        {"/l\r\nyes\r\n", {"/l", false, true, true, false, true, false}},
         // Check boxes take 0 or 1 only; anything else keeps the initial value.
-        {"/l\r\nTrue\r\n0x\r\n2\r\n1\r\n0\r\n1\r\n", {"/l", true, {true, true, true, false, true}}},
-        {"/l\r\nTrue\r\n\r\n 0\r\n+1 \r\n", {"/l", true, {true, false, true, true, false}}},
+        {"/l\r\nTrue\r\n0x\r\n2\r\n1\r\n0\r\n1\r\n", {"/l", true, true, true, true, false, true}},
+        {"/l\r\nTrue\r\n\r\n 0\r\n+1 \r\n", {"/l", true, true, false, true, true, false}},
         // Fields run on across lines, so a comma shifts the items after it.
-        {"/l\r\nFalse, 0 \r\n 0 \r\n", {"/l", false, {false, false, false, true, false}}},
+        {"/l\r\nFalse, 0 \r\n 0 \r\n", {"/l", false, false, false, false, true, false}},
         // Lone LF line ends, as left by an editor.
-        {"/l\nTrue\n 0 \n 0 \n 1 \n 0 \n 1 \n", {"/l", true, {false, false, true, false, true}}},
+        {"/l\nTrue\n 0 \n 0 \n 1 \n 0 \n 1 \n", {"/l", true, false, false, true, false, true}},
     };
     for (const DamagedCase& c : cases) {
         TempFolder temp;

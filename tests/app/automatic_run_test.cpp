@@ -68,8 +68,8 @@ struct Program {
     bool leaveSession(const std::vector<PathPair>& pairs, bool automaticRun) {
         sorvik::lists::Settings settings;
         settings.listPath = listPath();
-        settings.checks[sorvik::lists::kAutomaticRun] = automaticRun;
-        settings.checks[sorvik::lists::kAlwaysOnTop] = true;
+        settings.automaticRun = automaticRun;
+        settings.alwaysOnTop = true;
         return !sorvik::lists::writeListFile(listPath(), pairs) &&
                !sorvik::lists::writeSettingsFile(form.IniPath, settings);
     }
@@ -271,7 +271,7 @@ void AutomaticRunTest::countdownRunsTheBatchLeavesTheMarkerAndCloses() {
     const auto saved = sorvik::lists::readSettingsFile(p.form.IniPath);
     QVERIFY(saved);
     QCOMPARE(saved->listPath, p.listPath());
-    QVERIFY(saved->checks[sorvik::lists::kAutomaticRun]);
+    QVERIFY(saved->automaticRun);
     const auto extensions = sorvik::lists::readExtensionFile(p.form.ExtIniPath);
     QVERIFY(extensions);
     QCOMPARE(*extensions, std::vector<std::string>{"tmp"});
@@ -421,7 +421,7 @@ void AutomaticRunTest::closeAndTicksDuringTheBatchWaitForTheWholeTick() {
     QVERIFY(p.check(4)->isChecked());
     const auto saved = sorvik::lists::readSettingsFile(p.form.IniPath);
     QVERIFY(saved);
-    QVERIFY(saved->checks[sorvik::lists::kAutomaticRun]);
+    QVERIFY(saved->automaticRun);
 }
 
 void AutomaticRunTest::aMarkerThatCannotBeLeftIsReportedAndTheWindowStillCloses() {

@@ -103,7 +103,7 @@ class Startup : public QObject {
     }
 
     void anEmptyStoredListPathAsksForAListAsOnAFirstRun() {
-        writeSettings(Settings{"", true, {false, false, true, false, false}});
+        writeSettings(Settings{"", true, false, false, true, false, false});
         ModalAnswerer answerer;
         answerer.inputAnswers << QStringLiteral("Weekly");
         load();
