@@ -18,13 +18,13 @@ using platform::EntryKind;
 using platform::Folder;
 
 BackupEngine::BackupEngine(RunHost& host)
-    : host_(host), errText_(host, stats_), scan_(host), sync_(host, errText_, stats_) {}
+    : host_(host), errors_(host, stats_), scan_(host), sync_(host, errors_, stats_) {}
 
 RunOutcome BackupEngine::singleRun() {
     const std::string source = host_.sourceFolder();
     RunOutcome outcome = RunOutcome::completed;
     if (!FolderScan::isScannableSource(source)) {
-        scan_.fldsch(source);  // shows the not-found message and leaves the list empty
+        scan_.scan(source);  // shows the not-found message and leaves the list empty
         outcome = RunOutcome::sourceMissing;
     } else {
         const std::string backup = host_.backupFolder();
@@ -32,7 +32,7 @@ RunOutcome BackupEngine::singleRun() {
         if (auto refused = refusePair(source, backup, backupIdentity)) {
             outcome = *refused;
         } else {
-            scan_.fldsch(source, backupIdentity);
+            scan_.scan(source, backupIdentity);
             outcome = backUpScannedFolders();
             if (outcome == RunOutcome::completed) {
                 flushBackup(backup);
@@ -41,14 +41,14 @@ RunOutcome BackupEngine::singleRun() {
             backupLock_.reset();
         }
     }
-    if (!BatchMode) {
-        ErFiLog();
+    if (!inBatch) {
+        reportErrors();
     }
     return outcome;
 }
 
-void BackupEngine::ErFiLog() {
-    engine::ErFiLog(host_, errText_);
+void BackupEngine::reportErrors() {
+    engine::reportErrors(host_, errors_);
 }
 
 std::optional<RunOutcome> BackupEngine::refusePair(
@@ -118,10 +118,10 @@ bool BackupEngine::lockBackupFolder(const std::string& backup) {
 }
 
 RunOutcome BackupEngine::backUpScannedFolders() {
-    const std::vector<std::string>& folders = scan_.fldList2();
+    const std::vector<std::string>& folders = scan_.folders();
     const std::vector<std::string>& unlisted = scan_.unlistedFolders();
     for (const std::string& folder : unlisted) {
-        errText_.add(text::kReadError, folder);
+        errors_.add(text::kReadError, folder);
     }
     if (folders.empty()) {
         return RunOutcome::completed;
@@ -140,13 +140,13 @@ RunOutcome BackupEngine::backUpScannedFolders() {
         ++stats_.folders;
         DestinationFolder made;
         if (i == 0) {
-            made = sync_.MFldr(destination);
+            made = sync_.ensureFolder(destination);
         } else if (failed.contains(parentFolder(destination)) || !backupFolder_) {
-            errText_.add(text::kFolderError, destination);
+            errors_.add(text::kFolderError, destination);
         } else {
-            made = sync_.MFldr(*backupFolder_, relative, destination);
+            made = sync_.ensureFolder(*backupFolder_, relative, destination);
         }
-        if (made.state == MFldrResult::failed) {
+        if (made.state == FolderState::failed) {
             failed.emplace(withoutTrailingSeparators(destination));
             continue;
         }
@@ -168,7 +168,7 @@ RunOutcome BackupEngine::backUpScannedFolders() {
                                                           std::errc::no_such_file_or_directory));
         const bool reported =
             std::find(unlisted.begin(), unlisted.end(), folders[i]) != unlisted.end();
-        sync_.FileBackUP(source, folders[i], made, destination, reported);
+        sync_.syncFiles(source, folders[i], made, destination, reported);
     }
     return RunOutcome::completed;
 }
@@ -186,7 +186,7 @@ void BackupEngine::flushBackup(const std::string& backup) {
     // Everything written so far reaches the disk before the run says it is complete; a write-back
     // failure reported here means some copy did not land.
     if (backupFolder_ && backupFolder_->syncFileSystem()) {
-        errText_.add(text::kCopyError, backup);
+        errors_.add(text::kCopyError, backup);
     }
 }
 

@@ -27,13 +27,13 @@ class BackupEngine {
     // flushes the backup file system. Outside a batch it ends with the error report.
     RunOutcome singleRun();
 
-    // `ErFiLog` over this engine's error text.
-    void ErFiLog();
+    // Closes a run or a batch with the error report over this engine's errors.
+    void reportErrors();
 
-    // -1 in the original flags: while set, single runs leave the report to the batch.
-    bool BatchMode = false;
+    // While set, single runs leave the report to the batch they are part of.
+    bool inBatch = false;
 
-    const ErrorText& ErrText() const { return errText_; }
+    const ErrorText& errors() const { return errors_; }
     const RunStats& stats() const { return stats_; }
     const FolderScan& scan() const { return scan_; }
 
@@ -54,7 +54,7 @@ class BackupEngine {
 
     RunHost& host_;
     RunStats stats_;
-    ErrorText errText_;
+    ErrorText errors_;
     FolderScan scan_;
     FolderSync sync_;
     std::optional<platform::FolderLock> backupLock_;

@@ -6,12 +6,12 @@ namespace {
 
 // Keeps the report for the end of the batch, and gives it back to single runs however the batch
 // ends.
-class BatchModeScope {
+class BatchScope {
   public:
-    explicit BatchModeScope(BackupEngine& engine) : engine_(engine) { engine_.BatchMode = true; }
-    ~BatchModeScope() { engine_.BatchMode = false; }
-    BatchModeScope(const BatchModeScope&) = delete;
-    BatchModeScope& operator=(const BatchModeScope&) = delete;
+    explicit BatchScope(BackupEngine& engine) : engine_(engine) { engine_.inBatch = true; }
+    ~BatchScope() { engine_.inBatch = false; }
+    BatchScope(const BatchScope&) = delete;
+    BatchScope& operator=(const BatchScope&) = delete;
 
   private:
     BackupEngine& engine_;
@@ -23,7 +23,7 @@ BatchOutcome runBatch(BackupEngine& engine, std::size_t pairCount,
                       const std::function<void(std::size_t)>& selectPair) {
     BatchOutcome outcome;
     {
-        BatchModeScope batchMode(engine);
+        BatchScope batchMode(engine);
         for (std::size_t i = 0; i < pairCount; ++i) {
             selectPair(i);
             ++outcome.pairs;
@@ -39,7 +39,7 @@ BatchOutcome runBatch(BackupEngine& engine, std::size_t pairCount,
             }
         }
     }
-    engine.ErFiLog();
+    engine.reportErrors();
     return outcome;
 }
 

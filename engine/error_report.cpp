@@ -7,19 +7,19 @@
 
 namespace sorvik::engine {
 
-void ErFiLog(RunHost& host, ErrorText& ErrText) {
+void reportErrors(RunHost& host, ErrorText& errors) {
     host.setCaption(text::kComplete);
-    if (ErrText.empty()) {
+    if (errors.empty()) {
         return;
     }
     const std::string logPath = host.errorLogPath();
     if (logPath.empty()) {
-        ErrText.clear();
+        errors.clear();
         return;
     }
     // Every piece, the empty one after the final CR LF included, becomes a line: the file holds
     // the entries and then one empty line.
-    const std::vector<std::string> pieces = ErrText.pieces();
+    const std::vector<std::string> pieces = errors.pieces();
     if (const std::error_code error = platform::writeTextLines(logPath, pieces)) {
         UserMessage message{
             std::string(text::kErrorLogUnwritable), {logPath, error.message()}, logPath};
@@ -27,11 +27,11 @@ void ErFiLog(RunHost& host, ErrorText& ErrText) {
             std::min(text::kEntryLinesInUnwritableLogMessage, pieces.size() - 1);
         message.lines.insert(message.lines.end(), pieces.begin(),
                              pieces.begin() + static_cast<std::ptrdiff_t>(shown));
-        ErrText.clear();
+        errors.clear();
         host.showMessage(message);
         return;
     }
-    ErrText.clear();
+    errors.clear();
     host.showMessage({std::string(text::kErrorsOccurred), {logPath}, logPath});
 }
 

@@ -9,7 +9,7 @@
 
 namespace sorvik::engine {
 
-// `ErrText`: the error entries of the current run (or batch). Each entry is a label line and a
+// `errors`: the error entries of the current run (or batch). Each entry is a label line and a
 // path line, both ended by CR LF; entries stand in the order the failures happened.
 class ErrorText {
   public:

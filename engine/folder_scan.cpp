@@ -12,49 +12,49 @@
 
 namespace sorvik::engine {
 
-bool FolderScan::isScannableSource(const std::string& Path) {
-    if (!platform::isAbsolutePath(Path) || platform::hasImpossibleCharacter(Path)) {
+bool FolderScan::isScannableSource(const std::string& top) {
+    if (!platform::isAbsolutePath(top) || platform::hasImpossibleCharacter(top)) {
         return false;
     }
-    const auto kind = platform::lookUp(Path);
+    const auto kind = platform::lookUp(top);
     return kind && *kind == platform::EntryKind::folder;
 }
 
-void FolderScan::fldsch(const std::string& Path, std::optional<platform::FileIdentity> excluded) {
-    fldList2_.clear();
+void FolderScan::scan(const std::string& top, std::optional<platform::FileIdentity> excluded) {
+    folders_.clear();
     unlisted_.clear();
     top_.reset();
-    if (!isScannableSource(Path)) {
-        host_.showMessage({std::string(text::kSourceNotFound), {}, Path});
+    if (!isScannableSource(top)) {
+        host_.showMessage({std::string(text::kSourceNotFound), {}, top});
         return;
     }
     excluded_ = excluded;
-    topLength_ = withoutTrailingSeparators(Path).size();
-    fldList1_.clear();
-    if (auto top = platform::Folder::open(Path)) {
-        top_.emplace(std::move(*top));
-        collectSubfolders(Path, fldList1_);
+    topLength_ = withoutTrailingSeparators(top).size();
+    currentLevel_.clear();
+    if (auto opened = platform::Folder::open(top)) {
+        top_.emplace(std::move(*opened));
+        collectSubfolders(top, currentLevel_);
     } else {
-        unlisted_.push_back(Path);
+        unlisted_.push_back(top);
     }
-    fldList3_.assign({"a"});  // only makes the level loop start; the first step drops it
+    nextLevel_.assign({"a"});  // only makes the level loop start; the first step drops it
     host_.setCaption(text::kScanning);
-    while (!fldList3_.empty()) {
-        fldSch1();
+    while (!nextLevel_.empty()) {
+        scanNextLevel();
     }
     // Collected first and sorted once: every folder sorts after its parent, whose entry is a
     // prefix of its own. The source text is put in front rather than sorted in: written with more
     // than one trailing separator ("src//") it is no prefix of its subfolders ("src/-x").
-    std::sort(fldList2_.begin(), fldList2_.end(), platform::lessIgnoringCase);
-    fldList2_.insert(fldList2_.begin(), Path);
+    std::sort(folders_.begin(), folders_.end(), platform::lessIgnoringCase);
+    folders_.insert(folders_.begin(), top);
 }
 
-void FolderScan::fldSch1() {
-    fldList3_.clear();
-    for (const std::string& folder : fldList1_) {
-        collectSubfolders(folder, fldList3_);
+void FolderScan::scanNextLevel() {
+    nextLevel_.clear();
+    for (const std::string& folder : currentLevel_) {
+        collectSubfolders(folder, nextLevel_);
     }
-    fldList1_ = fldList3_;
+    currentLevel_ = nextLevel_;
 }
 
 void FolderScan::collectSubfolders(const std::string& folder, std::vector<std::string>& nextLevel) {
@@ -75,7 +75,7 @@ void FolderScan::collectSubfolders(const std::string& folder, std::vector<std::s
         }
         std::string path = childPath(folder, name);
         nextLevel.push_back(path);
-        fldList2_.push_back(std::move(path));
+        folders_.push_back(std::move(path));
     }
 }
 

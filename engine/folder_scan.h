@@ -15,18 +15,18 @@ class FolderScan {
   public:
     explicit FolderScan(RunHost& host) : host_(host) {}
 
-    // True when `Path` can be scanned: an absolute path naming a folder (or a link to one), and
+    // True when `top` can be scanned: an absolute path naming a folder (or a link to one), and
     // holding no character the system would cut it at.
-    [[nodiscard]] static bool isScannableSource(const std::string& Path);
+    [[nodiscard]] static bool isScannableSource(const std::string& top);
 
-    // `fldsch`: rebuilds fldList2() from `Path`. Entry 0 is `Path` exactly as given; the others
+    // Rebuilds folders() from `top`. Entry 0 is `top` exactly as given; the others
     // are the full paths of the folders below it, ordered without regard to case, so each stands
     // after its parent. A source that cannot be scanned shows the not-found message and leaves the
     // list empty. The folder `excluded` (the backup folder, when it lies inside the source) is
     // left out together with everything below it, so backups never nest.
-    void fldsch(const std::string& Path, std::optional<platform::FileIdentity> excluded = {});
+    void scan(const std::string& top, std::optional<platform::FileIdentity> excluded = {});
 
-    const std::vector<std::string>& fldList2() const { return fldList2_; }
+    const std::vector<std::string>& folders() const { return folders_; }
 
     // Folders of the last scan whose subfolders could not be listed, in the order met.
     const std::vector<std::string>& unlistedFolders() const { return unlisted_; }
@@ -36,18 +36,18 @@ class FolderScan {
     const platform::Folder* sourceFolder() const { return top_ ? &*top_ : nullptr; }
 
   private:
-    // `fldSch1`: one level step. Lists every folder of fldList1_, collecting the next level in
-    // fldList3_ (and in fldList2_), then makes that level the current one.
-    void fldSch1();
+    // One level step: lists every folder of currentLevel_, collecting the next level in
+    // nextLevel_ (and in folders_), then makes that level the current one.
+    void scanNextLevel();
     void collectSubfolders(const std::string& folder, std::vector<std::string>& nextLevel);
 
     RunHost& host_;
     std::optional<platform::FileIdentity> excluded_;
     std::optional<platform::Folder> top_;
     std::size_t topLength_ = 0;  // the length of the source text without trailing separators
-    std::vector<std::string> fldList1_;
-    std::vector<std::string> fldList2_;
-    std::vector<std::string> fldList3_;
+    std::vector<std::string> currentLevel_;
+    std::vector<std::string> folders_;
+    std::vector<std::string> nextLevel_;
     std::vector<std::string> unlisted_;
 };
 

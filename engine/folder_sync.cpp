@@ -20,26 +20,24 @@ constexpr std::size_t kFilesWorthLookingUpAhead = 4;
 
 }  // namespace
 
-void FolderSync::FileBackUP(const platform::Result<Folder>& source, const std::string& sourcePath,
+void FolderSync::syncFiles(const platform::Result<Folder>& source, const std::string& sourcePath,
                             const DestinationFolder& backupFolder, const std::string& backupPath,
                             bool readErrorReported) {
-    std::string FPA = sourcePath;
-    std::string FPb = backupPath;
-    DirP(FPA);
-    DirP(FPb);
+    const std::string sourcePrefix = withTrailingSeparator(sourcePath);
+    const std::string backupPrefix = withTrailingSeparator(backupPath);
 
     auto files = source ? source->ordinaryFiles()
                         : platform::Result<std::vector<std::string>>(source.error());
     if (!files) {
         if (!readErrorReported) {
-            errText_.add(text::kReadError, sourcePath);
+            errors_.add(text::kReadError, sourcePath);
         }
         return;
     }
     const Folder* backup = &*backupFolder.folder;
-    const MFldrResult backupFolderState = backupFolder.state;
-    if (backupFolderState == MFldrResult::existing) {
-        removeLeftoverTemporaries(*backup, FPb);
+    const FolderState backupFolderState = backupFolder.state;
+    if (backupFolderState == FolderState::existing) {
+        removeLeftoverTemporaries(*backup, backupPrefix);
     }
 
     const RunOptions options = host_.options();
@@ -47,7 +45,7 @@ void FolderSync::FileBackUP(const platform::Result<Folder>& source, const std::s
                                  ? std::max(source->timeGranularity(), disk_.timePrecision)
                                  : std::chrono::nanoseconds(1);
     FolderPair pair{
-        *source, *backup, FPA, FPb, options, granularity, backupFolderState == MFldrResult::created,
+        *source, *backup, sourcePrefix, backupPrefix, options, granularity, backupFolderState == FolderState::created,
         {},      {}};
     if (!pair.backupIsNew && (options.sizeRule || options.timeRule) &&
         files->size() >= kFilesWorthLookingUpAhead) {
@@ -62,16 +60,16 @@ void FolderSync::FileBackUP(const platform::Result<Folder>& source, const std::s
             options.extensionRule && hasExcludedExtension(name, options.excludedExtensions);
         if (disk_.ignoresCase && !excluded &&
             !namesOnDisk.insert(platform::foldCase(name)).second) {
-            errText_.add(text::kCopyError, FPA + name);
+            errors_.add(text::kCopyError, sourcePrefix + name);
             continue;
         }
-        const FileDecision decision = FileCheck(pair, i, name);
+        const FileDecision decision = decide(pair, i, name);
         if (decision == FileDecision::leave) {
             ++stats_.filesSkipped;
             continue;
         }
-        host_.setCaption(FPb + name);
-        FCOPY(pair, name, decision);
+        host_.setCaption(backupPrefix + name);
+        copyOne(pair, name, decision);
     }
 }
 
@@ -89,7 +87,7 @@ void FolderSync::lookUpBothSides(FolderPair& pair, const std::vector<std::string
     worker_.wait();
 }
 
-FileDecision FolderSync::FileCheck(const FolderPair& pair, std::size_t index,
+FileDecision FolderSync::decide(const FolderPair& pair, std::size_t index,
                                    const std::string& name) {
     const RunOptions& options = pair.options;
     if (options.extensionRule && hasExcludedExtension(name, options.excludedExtensions)) {
@@ -101,7 +99,7 @@ FileDecision FolderSync::FileCheck(const FolderPair& pair, std::size_t index,
     const auto backupInfo =
         pair.backupInfos.empty() ? pair.backup.fileInfo(name) : pair.backupInfos[index];
     if (!backupInfo) {
-        errText_.add(text::kReadError, pair.backupPath + name);
+        errors_.add(text::kReadError, pair.backupPath + name);
         return FileDecision::leave;
     }
     if (backupInfo->kind != EntryKind::ordinaryFile) {
@@ -113,7 +111,7 @@ FileDecision FolderSync::FileCheck(const FolderPair& pair, std::size_t index,
     const auto sourceInfo =
         pair.sourceInfos.empty() ? pair.source.fileInfo(name) : pair.sourceInfos[index];
     if (!sourceInfo || sourceInfo->kind != EntryKind::ordinaryFile) {
-        errText_.add(text::kReadError, pair.sourcePath + name);
+        errors_.add(text::kReadError, pair.sourcePath + name);
         return FileDecision::leave;
     }
     if (options.sizeRule && backupInfo->size >= sourceInfo->size) {
@@ -126,7 +124,7 @@ FileDecision FolderSync::FileCheck(const FolderPair& pair, std::size_t index,
     return FileDecision::replace;
 }
 
-void FolderSync::FCOPY(const FolderPair& pair, const std::string& name, FileDecision decision) {
+void FolderSync::copyOne(const FolderPair& pair, const std::string& name, FileDecision decision) {
     const bool placeholder = pair.options.placeholder;
     const platform::CopyResult result =
         placeholder ? platform::createEmptyFile(pair.backup, name)
@@ -144,14 +142,14 @@ void FolderSync::FCOPY(const FolderPair& pair, const std::string& name, FileDeci
     // The new file only ever replaces the old one by a rename, so a failed copy leaves the old
     // backup as it was: it could not be replaced, which is what the delete entry reports.
     if (decision == FileDecision::replace) {
-        errText_.add(text::kDeleteError, pair.backupPath + name);
+        errors_.add(text::kDeleteError, pair.backupPath + name);
     }
-    errText_.add(text::kCopyError, pair.sourcePath + name);
+    errors_.add(text::kCopyError, pair.sourcePath + name);
 }
 
-void FolderSync::FKILL(const Folder& folder, const std::string& name, std::string_view FP) {
+void FolderSync::removeBackupFile(const Folder& folder, const std::string& name, std::string_view shownPath) {
     if (folder.removeFile(name)) {
-        errText_.add(text::kDeleteError, FP);
+        errors_.add(text::kDeleteError, shownPath);
     }
 }
 
@@ -161,46 +159,46 @@ namespace {
 // someone else between the look-up and the making (as good as found). Anything else standing
 // there, a file or a link above all, fails: nothing is written through it.
 template <class LookUp, class Create>
-MFldrResult ensureFolder(LookUp&& lookUp, Create&& create) {
+FolderState lookUpOrCreate(LookUp&& lookUp, Create&& create) {
     const platform::Result<EntryKind> kind = lookUp();
     if (kind && *kind == EntryKind::folder) {
-        return MFldrResult::existing;
+        return FolderState::existing;
     }
     if (!kind || *kind != EntryKind::missing) {
-        return MFldrResult::failed;
+        return FolderState::failed;
     }
     const std::error_code error = create();
     if (!error) {
-        return MFldrResult::created;
+        return FolderState::created;
     }
     const platform::Result<EntryKind> now =
         error == std::errc::file_exists ? lookUp() : platform::Result<EntryKind>(error);
-    return now && *now == EntryKind::folder ? MFldrResult::existing : MFldrResult::failed;
+    return now && *now == EntryKind::folder ? FolderState::existing : FolderState::failed;
 }
 
 }  // namespace
 
-DestinationFolder FolderSync::MFldr(const std::string& FF) {
-    const MFldrResult state = ensureFolder([&] { return platform::lookUp(FF); },
-                                           [&] { return platform::createFolder(FF); });
+DestinationFolder FolderSync::ensureFolder(const std::string& shownPath) {
+    const FolderState state = lookUpOrCreate([&] { return platform::lookUp(shownPath); },
+                                           [&] { return platform::createFolder(shownPath); });
     DestinationFolder made;
-    if (state != MFldrResult::failed) {
-        if (auto opened = Folder::open(FF)) {
+    if (state != FolderState::failed) {
+        if (auto opened = Folder::open(shownPath)) {
             made = {state, std::move(*opened)};
         }
     }
-    if (made.state == MFldrResult::failed) {
-        errText_.add(text::kFolderError, FF);
+    if (made.state == FolderState::failed) {
+        errors_.add(text::kFolderError, shownPath);
     }
     return made;
 }
 
-DestinationFolder FolderSync::MFldr(const Folder& backupFolder, std::string_view relative,
-                                    const std::string& FF) {
+DestinationFolder FolderSync::ensureFolder(const Folder& backupFolder, std::string_view relative,
+                                    const std::string& shownPath) {
     // On a re-run the folder is nearly always there: one open finds and opens it.
     auto existing = backupFolder.openBelow(relative);
     if (existing) {
-        return {MFldrResult::existing, std::move(*existing)};
+        return {FolderState::existing, std::move(*existing)};
     }
     // Only a folder that is not there is made: a link (ELOOP), a file (ENOTDIR) or a look-up
     // that failed in the way fails.
@@ -210,16 +208,16 @@ DestinationFolder FolderSync::MFldr(const Folder& backupFolder, std::string_view
                       : platform::Result<Folder>(existing.error());
     if (parent) {
         const std::string child(lastComponent(relative));
-        const MFldrResult state = ensureFolder([&] { return parent->kindOf(child); },
+        const FolderState state = lookUpOrCreate([&] { return parent->kindOf(child); },
                                                [&] { return parent->createSubfolder(child); });
-        if (state != MFldrResult::failed) {
+        if (state != FolderState::failed) {
             if (auto opened = parent->openBelow(child)) {
                 made = {state, std::move(*opened)};
             }
         }
     }
-    if (made.state == MFldrResult::failed) {
-        errText_.add(text::kFolderError, FF);
+    if (made.state == FolderState::failed) {
+        errors_.add(text::kFolderError, shownPath);
     }
     return made;
 }
@@ -231,7 +229,7 @@ void FolderSync::removeLeftoverTemporaries(const Folder& backup, const std::stri
         return;
     }
     for (const std::string& name : *leftovers) {
-        FKILL(backup, name, backupPath + name);
+        removeBackupFile(backup, name, backupPath + name);
     }
 }
 

@@ -16,50 +16,49 @@
 
 namespace sorvik::engine {
 
-// What `MFldr` found or did: 0 / -1 in the original flags, plus whether the folder is new (a new
-// folder holds no leftovers to clear).
-enum class MFldrResult { existing, created, failed };
+// What ensureFolder found or did. A folder it made is new and holds no leftovers to clear.
+enum class FolderState { existing, created, failed };
 
-// A destination folder as `MFldr` left it: what it found or did, and the folder, opened, unless
+// A destination folder as ensureFolder left it: what it found or did, and the folder, opened, unless
 // that failed.
 struct DestinationFolder {
-    MFldrResult state = MFldrResult::failed;
+    FolderState state = FolderState::failed;
     std::optional<platform::Folder> folder;
 };
 
-// What `FileCheck` decided for one file.
+// What decide() chose for one file.
 enum class FileDecision { leave, copy, replace };
 
 // Brings one backup folder up to date with one source folder, file by file, and holds the
 // guarded file operations that turn every failure into an error entry.
 class FolderSync {
   public:
-    FolderSync(RunHost& host, ErrorText& errText, RunStats& stats)
-        : host_(host), errText_(errText), stats_(stats) {}
+    FolderSync(RunHost& host, ErrorText& errors, RunStats& stats)
+        : host_(host), errors_(errors), stats_(stats) {}
 
     // What the backup disk of the run keeps: its time precision, whether times are set after the
     // close, whether it ignores case.
     void useDisk(const platform::DiskTraits& disk) { disk_ = disk; }
 
-    // `FileBackUP`: synchronises the files directly inside the source folder into the backup
+    // Synchronises the files directly inside the source folder into the backup
     // folder (not subfolders). `source` failed to open when the folder was swapped for a link or
     // cannot be read; `readErrorReported` says the scan already recorded that it could not be
     // listed, so a second entry is not added for it. The paths are for captions and entries.
-    void FileBackUP(const platform::Result<platform::Folder>& source, const std::string& sourcePath,
+    void syncFiles(const platform::Result<platform::Folder>& source, const std::string& sourcePath,
                     const DestinationFolder& backup, const std::string& backupPath,
                     bool readErrorReported = false);
 
-    // `MFldr` for the backup folder itself, by its path `FF`: makes sure it exists, creating one
+    // The backup folder itself, by its path `shownPath`: makes sure it exists, creating one
     // level, and opens it. A link to a folder is accepted there, since the user chose it.
-    DestinationFolder MFldr(const std::string& FF);
+    DestinationFolder ensureFolder(const std::string& shownPath);
 
-    // `MFldr` for the folder `relative` below the open backup folder, shown as `FF`: looked up,
+    // The folder `relative` below the open backup folder, shown as `shownPath`: looked up,
     // made and opened from the backup folder's handle, never through a link at any depth.
-    DestinationFolder MFldr(const platform::Folder& backupFolder, std::string_view relative,
-                            const std::string& FF);
+    DestinationFolder ensureFolder(const platform::Folder& backupFolder, std::string_view relative,
+                            const std::string& shownPath);
 
-    // `FKILL`: deletes one file of an open folder; on failure records "削除エラー" + `FP`.
-    void FKILL(const platform::Folder& folder, const std::string& name, std::string_view FP);
+    // Deletes one file of an open folder; on failure records "削除エラー" + `shownPath`.
+    void removeBackupFile(const platform::Folder& folder, const std::string& name, std::string_view shownPath);
 
   private:
     struct FolderPair {
@@ -79,18 +78,18 @@ class FolderSync {
     // Looks up every file on both sides at once, the source side on the background worker.
     void lookUpBothSides(FolderPair& pair, const std::vector<std::string>& names);
 
-    // `FileCheck`: the decision table for one file, in order: extension rule, absent backup,
+    // The decision table for one file, in order: extension rule, absent backup,
     // size rule, time rule, replace.
-    FileDecision FileCheck(const FolderPair& pair, std::size_t index, const std::string& name);
+    FileDecision decide(const FolderPair& pair, std::size_t index, const std::string& name);
 
-    // `FCOPY`: copies (or, in placeholder mode, creates empty) one file as decided, recording
+    // Copies (or, in placeholder mode, creates empty) one file as decided, recording
     // what failed.
-    void FCOPY(const FolderPair& pair, const std::string& name, FileDecision decision);
+    void copyOne(const FolderPair& pair, const std::string& name, FileDecision decision);
 
     void removeLeftoverTemporaries(const platform::Folder& backup, const std::string& backupPath);
 
     RunHost& host_;
-    ErrorText& errText_;
+    ErrorText& errors_;
     RunStats& stats_;
     BackgroundWorker worker_;
     platform::DiskTraits disk_;

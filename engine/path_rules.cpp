@@ -24,11 +24,11 @@ std::int64_t floorDivide(std::int64_t value, std::int64_t divisor) {
 
 }  // namespace
 
-std::string& DirP(std::string& FP) {
-    if (!platform::endsWithSeparator(FP)) {
-        FP += kSeparator;
+std::string withTrailingSeparator(std::string path) {
+    if (!platform::endsWithSeparator(path)) {
+        path += kSeparator;
     }
-    return FP;
+    return path;
 }
 
 std::string_view withoutTrailingSeparators(std::string_view path) {

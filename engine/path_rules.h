@@ -8,9 +8,9 @@
 
 namespace sorvik::engine {
 
-// `DirP`: makes a folder path end with the separator before a name is appended to it. The
-// caller's string is changed in place and also returned. An empty path becomes the separator.
-std::string& DirP(std::string& FP);
+// The folder path ending with the separator, ready for a name to be appended. An empty path
+// becomes the separator.
+std::string withTrailingSeparator(std::string path);
 
 // The path without its trailing separators; the root keeps its one separator.
 std::string_view withoutTrailingSeparators(std::string_view path);

@@ -115,7 +115,7 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
             host.swapped = (backupSide ? bk : host.source) + "/" + swappedLevel;
             host.target = temp / "other";
             BackupEngine engine(host);
-            engine.BatchMode = true;
+            engine.inBatch = true;
             engine.singleRun();
             const std::string what =
                 (backupSide ? "backup" : "source") + std::string(" depth ") + std::to_string(depth);
@@ -126,7 +126,7 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
                                 ? errorEntry(text::kFolderError, bk + "/" + levels[i])
                                 : errorEntry(text::kReadError, host.source + "/" + levels[i]);
             }
-            EXPECT_EQ(engine.ErrText().text(), expected) << what;
+            EXPECT_EQ(engine.errors().text(), expected) << what;
             for (const auto& [path, entry] : snapshotTree(bk)) {
                 EXPECT_EQ(entry.find("theirs"), std::string::npos) << what << ": " << path;
             }
@@ -222,16 +222,16 @@ TEST(BackupRun, BatchModeLeavesTheReportToTheBatch) {
     host.backup = temp / "missing/bk";
     host.logPath = temp / "ErrorLog.txt";
     BackupEngine engine(host);
-    engine.BatchMode = true;
+    engine.inBatch = true;
     engine.singleRun();
     EXPECT_EQ(host.captions.back(), host.backup);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_FALSE(fs::exists(host.logPath));
-    EXPECT_EQ(engine.ErrText().text(), folderErrors({host.backup}));
-    engine.ErFiLog();
+    EXPECT_EQ(engine.errors().text(), folderErrors({host.backup}));
+    engine.reportErrors();
     EXPECT_EQ(host.captions.back(), text::kComplete);
     EXPECT_TRUE(fs::exists(host.logPath));
-    EXPECT_TRUE(engine.ErrText().empty());
+    EXPECT_TRUE(engine.errors().empty());
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, text::kErrorsOccurred);
 }

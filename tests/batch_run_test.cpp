@@ -35,7 +35,7 @@ struct BatchFixture {
     engine::BatchOutcome run(const std::vector<Pair>& pairs) {
         return engine::runBatch(engine, pairs.size(), [&](std::size_t i) {
             selected.push_back(i);
-            batchModeSeen.push_back(engine.BatchMode);
+            batchModeSeen.push_back(engine.inBatch);
             host.source = pairs[i].source;
             host.backup = pairs[i].backup;
         });

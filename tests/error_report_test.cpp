@@ -36,7 +36,7 @@ TEST(ErrorReport, LogHoldsTheEntriesInFailureOrderAsCodePage932) {
     const auto expectedBytes = platform::toCodePage932(entries + "\r\n");
     ASSERT_TRUE(expectedBytes);
     EXPECT_EQ(readFile(host.logPath), *expectedBytes);
-    EXPECT_TRUE(engine.ErrText().empty());
+    EXPECT_TRUE(engine.errors().empty());
     EXPECT_EQ(readFile(bk + "/a.txt"), "a");
     EXPECT_EQ(host.captions.back(), text::kComplete);
     ASSERT_EQ(host.messages.size(), 1u);
@@ -66,7 +66,7 @@ TEST(ErrorReport, UnwritableLogShowsThePathAndTheFirstEntryLines) {
         host.logPath = lines[0];
         BackupEngine engine(host);
         engine.singleRun();
-        EXPECT_TRUE(engine.ErrText().empty());
+        EXPECT_TRUE(engine.errors().empty());
         EXPECT_FALSE(fs::exists(temp / "no such folder"));
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].text, text::kErrorLogUnwritable);

@@ -24,10 +24,10 @@ using Entries = std::vector<std::string>;
 Entries scan(const std::string& path, std::optional<platform::FileIdentity> excluded = {}) {
     RecordingHost host;
     FolderScan scanner(host);
-    scanner.fldsch(path, excluded);
+    scanner.scan(path, excluded);
     EXPECT_TRUE(host.messages.empty()) << path;
     EXPECT_EQ(host.captions, Entries{std::string(text::kScanning)}) << path;
-    return scanner.fldList2();
+    return scanner.folders();
 }
 
 // Entry 0 is the text as given and stands first; every other entry is the source without its
@@ -78,10 +78,10 @@ TEST(FolderScan, SourceThatCannotBeScannedShowsTheMessageOnceAndEmptiesTheList) 
                                     temp / "plain.txt", temp / "dangling"}) {
         RecordingHost host;
         FolderScan scanner(host);
-        scanner.fldsch(temp / "src");
+        scanner.scan(temp / "src");
         host.captions.clear();
-        scanner.fldsch(path);
-        EXPECT_TRUE(scanner.fldList2().empty()) << path;
+        scanner.scan(path);
+        EXPECT_TRUE(scanner.folders().empty()) << path;
         EXPECT_TRUE(host.captions.empty()) << path;
         ASSERT_EQ(host.messages.size(), 1u) << path;
         EXPECT_EQ(host.messages[0].text, text::kSourceNotFound);

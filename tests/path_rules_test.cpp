@@ -7,14 +7,12 @@
 namespace sorvik::engine {
 namespace {
 
-TEST(DirP, AppendsTheSeparatorOnlyWhenMissing) {
+TEST(WithTrailingSeparator, AppendsTheSeparatorOnlyWhenMissing) {
     struct Case {
         std::string in, out;
     } cases[] = {{"/a", "/a/"}, {"/a/", "/a/"}, {"", "/"}, {"/a\\", "/a\\/"}};
     for (auto& c : cases) {
-        std::string path = c.in;
-        EXPECT_EQ(DirP(path), c.out) << c.in;
-        EXPECT_EQ(path, c.out) << "changed in place: " << c.in;
+        EXPECT_EQ(withTrailingSeparator(c.in), c.out) << c.in;
     }
 }
 

@@ -28,9 +28,9 @@ inline RunRecord runBackup(const std::string& source, const std::string& backup,
     host.backup = backup;
     host.runOptions = options;
     engine::BackupEngine engine(host);
-    engine.BatchMode = true;
+    engine.inBatch = true;
     engine.singleRun();
-    return {engine.stats(), engine.ErrText().text(), host.captions, host.messages};
+    return {engine.stats(), engine.errors().text(), host.captions, host.messages};
 }
 
 // One error entry: the label line and the path line, each ended by CR LF.
