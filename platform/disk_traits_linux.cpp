@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "platform/disk_traits.h"
-#include "platform/temporary_file_posix.h"
+#include "platform/linux/temporary_file.h"
 
 namespace sorvik::platform {
 namespace {

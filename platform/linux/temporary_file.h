@@ -9,13 +9,14 @@
 #include <string_view>
 
 #include "platform/temporary_name.h"
-#include "platform/unique_fd.h"
+#include "platform/linux/unique_fd.h"
 
 namespace sorvik::platform {
 
 inline constexpr int kTemporaryAttempts = 100;
 
-// A temporary file created exclusively in the target folder; removed again unless committed.
+// Private to the Linux sources of platform/: a temporary file created exclusively in the target
+// folder, removed again unless committed.
 class TemporaryFile {
   public:
     TemporaryFile(int folderFd, mode_t mode) : folderFd_(folderFd) {

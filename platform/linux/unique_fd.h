@@ -6,7 +6,8 @@
 
 namespace sorvik::platform {
 
-// Owns one POSIX file descriptor and closes it on destruction. Used only by the POSIX sources.
+// Private to the Linux sources of platform/: owns one file descriptor and closes it on
+// destruction.
 class UniqueFd {
   public:
     UniqueFd() = default;

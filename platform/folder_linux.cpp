@@ -14,10 +14,10 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/linux/unique_fd.h"
 #include "platform/name_order.h"
 #include "platform/path_text.h"
 #include "platform/temporary_name.h"
-#include "platform/unique_fd.h"
 
 namespace sorvik::platform {
 namespace {

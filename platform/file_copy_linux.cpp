@@ -13,8 +13,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/temporary_file_posix.h"
-#include "platform/unique_fd.h"
+#include "platform/linux/temporary_file.h"
+#include "platform/linux/unique_fd.h"
 
 namespace sorvik::platform {
 namespace {

@@ -6,10 +6,10 @@
 
 #include <cerrno>
 
+#include "platform/linux/temporary_file.h"
+#include "platform/linux/unique_fd.h"
 #include "platform/path_text.h"
 #include "platform/result.h"
-#include "platform/temporary_file_posix.h"
-#include "platform/unique_fd.h"
 
 namespace sorvik::platform {
 namespace {

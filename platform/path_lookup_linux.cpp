@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/linux/unique_fd.h"
 #include "platform/path_text.h"
-#include "platform/unique_fd.h"
 
 namespace sorvik::platform {
 namespace {
