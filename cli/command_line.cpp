@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/console_texts.h"
 #include "engine/path_rules.h"
 #include "platform/separator.h"
 
@@ -48,22 +49,22 @@ Command parseRun(const std::vector<std::string>& args) {
         } else if (isOption(arg, "--exclude")) {
             auto value = optionValue("--exclude", args, i);
             if (!value) {
-                return UsageError{"--exclude needs an extension"};
+                return UsageError{std::string(text::kExcludeNeedsExtension)};
             }
             run.options.extensionRule = true;
             run.options.excludedExtensions.push_back(std::move(*value));
         } else if (isOption(arg, "--log")) {
             auto value = optionValue("--log", args, i);
             if (!value || value->empty()) {
-                return UsageError{"--log needs a file"};
+                return UsageError{std::string(text::kLogNeedsFile)};
             }
             run.logPath = std::move(*value);
         } else {
-            return UsageError{"unknown option " + std::string(arg)};
+            return UsageError{std::string(text::kUnknownOption) + std::string(arg)};
         }
     }
     if (positional.size() != 2) {
-        return UsageError{"run needs a source folder and a backup folder"};
+        return UsageError{std::string(text::kRunNeedsTwoFolders)};
     }
     run.source = positional[0];
     run.backup = positional[1];
@@ -79,19 +80,19 @@ Command parseBatch(const std::vector<std::string>& args) {
         } else if (isOption(arg, "--folder")) {
             auto value = optionValue("--folder", args, i);
             if (!value || value->empty()) {
-                return UsageError{"--folder needs a folder"};
+                return UsageError{std::string(text::kFolderNeedsFolder)};
             }
             batch.folder = std::move(*value);
         } else if (isOption(arg, "--list")) {
             auto value = optionValue("--list", args, i);
             if (!value || value->empty()) {
-                return UsageError{"--list needs a file"};
+                return UsageError{std::string(text::kListNeedsFile)};
             }
             batch.list = std::move(*value);
         } else if (arg.starts_with("--")) {
-            return UsageError{"unknown option " + std::string(arg)};
+            return UsageError{std::string(text::kUnknownOption) + std::string(arg)};
         } else {
-            return UsageError{"batch takes no folders of its own: " + std::string(arg)};
+            return UsageError{std::string(text::kBatchTakesNoFolders) + std::string(arg)};
         }
     }
     return batch;
@@ -117,11 +118,14 @@ void resolveAgainst(BatchCommand& command, const std::string& workingFolder) {
 
 Command parseCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.empty()) {
-        return UsageError{"no command given"};
+        return UsageError{std::string(text::kNoCommand)};
     }
     const std::string_view command = arguments.front();
     if (command == "--help" || command == "-h" || command == "help") {
         return HelpCommand{};
+    }
+    if (command == "--version") {
+        return VersionCommand{};
     }
     if (command == "run") {
         return parseRun(arguments);
@@ -129,32 +133,11 @@ Command parseCommandLine(const std::vector<std::string>& arguments) {
     if (command == "batch") {
         return parseBatch(arguments);
     }
-    return UsageError{"unknown command " + std::string(command)};
+    return UsageError{std::string(text::kUnknownCommand) + std::string(command)};
 }
 
 const char* usageText() {
-    return "Usage:\n"
-           "  sorvik-cli run SOURCE BACKUP [--size-rule] [--time-rule] [--exclude EXT]...\n"
-           "                 [--placeholder] [--log FILE] [--quiet]\n"
-           "  sorvik-cli batch [--folder DIR] [--list FILE] [--quiet]\n"
-           "\n"
-           "run backs up the folder tree SOURCE into BACKUP, one way: files missing in the backup\n"
-           "are copied, files only in the backup are kept.\n"
-           "  --size-rule    replace a backup file only when the source is larger\n"
-           "  --time-rule    replace a backup file only when the source is newer\n"
-           "  --exclude EXT  skip files with this extension (without the dot); may repeat\n"
-           "  --placeholder  create the files empty instead of copying them\n"
-           "  --log FILE     write the error entries to FILE (code page 932, CR LF)\n"
-           "  --quiet        no progress line and no summary\n"
-           "\n"
-           "batch runs every pair of the current list with the options saved in the program\n"
-           "folder, one error log for all of them in its ErrorLog.txt.\n"
-           "  --folder DIR   use DIR as the program folder instead of $XDG_DATA_HOME/Sorvik\n"
-           "  --list FILE    run the pairs of this list instead of the current one\n"
-           "  --quiet        no progress line and no summary\n"
-           "\n"
-           "Exit status: 0 no errors; 1 errors, a refused pair, a missing source or another run\n"
-           "holding the lock; 2 wrong usage, or settings or a list that cannot be read.\n";
+    return text::kUsage;
 }
 
 }  // namespace sorvik::cli

@@ -21,13 +21,17 @@ struct BatchCommand {
 };
 
 struct HelpCommand {};
+struct VersionCommand {};
+
+// The version `--version` prints, the project's own.
+inline constexpr const char* kVersion = SORVIK_VERSION;
 
 // Wrong usage, with what was wrong.
 struct UsageError {
     std::string reason;
 };
 
-using Command = std::variant<RunCommand, BatchCommand, HelpCommand, UsageError>;
+using Command = std::variant<RunCommand, BatchCommand, HelpCommand, VersionCommand, UsageError>;
 
 Command parseCommandLine(const std::vector<std::string>& arguments);
 

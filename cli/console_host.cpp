@@ -1,7 +1,10 @@
 #include "cli/console_host.h"
 
 #include <cinttypes>
+#include <cstdio>
 #include <utility>
+
+#include "cli/console_texts.h"
 
 namespace sorvik::cli {
 namespace {
@@ -130,13 +133,13 @@ void writeMessage(std::FILE* stream, const engine::UserMessage& message) {
 }
 
 std::string summaryLine(const engine::RunStats& stats, std::chrono::duration<double> elapsed) {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "copied %" PRIu64 " files (%s), created %" PRIu64 " empty, skipped %" PRIu64
-                  ", errors %" PRIu64 ", %" PRIu64 " folders, %.2f s",
-                  stats.filesCopied, humanBytes(stats.bytesCopied).c_str(), stats.filesCreatedEmpty,
-                  stats.filesSkipped, stats.errors, stats.folders, elapsed.count());
-    return text;
+    char line[256];
+    using Count = unsigned long long;
+    std::snprintf(line, sizeof line, text::kSummaryFormat, Count{stats.filesCopied},
+                  humanBytes(stats.bytesCopied).c_str(), Count{stats.filesCreatedEmpty},
+                  Count{stats.filesSkipped}, Count{stats.errors}, Count{stats.folders},
+                  elapsed.count());
+    return line;
 }
 
 }  // namespace sorvik::cli

@@ -1,18 +1,17 @@
 #include "cli/console_run.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <utility>
 
 #include "cli/exit_status.h"
+#include "platform/terminal.h"
 
 namespace sorvik::cli {
 
 int runOnConsole(RunSetup setup, bool quiet,
                  const std::function<WorkEnd(engine::BackupEngine&, ConsoleHost&)>& work) {
-    const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
+    const bool onTerminal = platform::standardErrorIsTerminal();
     ConsoleHost host(std::move(setup), stderr, onTerminal && !quiet);
     engine::BackupEngine engine(host);
     host.watch(engine.stats());

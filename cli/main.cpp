@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -8,6 +7,7 @@
 #include "cli/console_run.h"
 #include "cli/exit_status.h"
 #include "platform/process_signals.h"
+#include "platform/working_folder.h"
 
 namespace {
 
@@ -25,10 +25,8 @@ int runPair(const cli::RunCommand& command) {
 // stay as given.
 template <class CommandType>
 CommandType resolved(CommandType command) {
-    std::error_code error;
-    const std::filesystem::path workingFolder = std::filesystem::current_path(error);
-    if (!error) {
-        cli::resolveAgainst(command, workingFolder.string());
+    if (const auto workingFolder = platform::workingFolder()) {
+        cli::resolveAgainst(command, *workingFolder);
     }
     return command;
 }
@@ -41,6 +39,10 @@ int main(int argc, char** argv) {
     const cli::Command command = cli::parseCommandLine(arguments);
     if (std::holds_alternative<cli::HelpCommand>(command)) {
         std::fputs(cli::usageText(), stdout);
+        return cli::kExitClean;
+    }
+    if (std::holds_alternative<cli::VersionCommand>(command)) {
+        std::printf("sorvik-cli %s\n", cli::kVersion);
         return cli::kExitClean;
     }
     if (const auto* error = std::get_if<cli::UsageError>(&command)) {
