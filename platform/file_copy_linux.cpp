@@ -19,7 +19,7 @@
 namespace sorvik::platform {
 namespace {
 
-constexpr std::size_t kBufferSize = 128 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{128} * 1024;
 
 CopyResult failure(CopyStep step, int error) {
     return {step, lastSystemError(error), 0};

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Sorvik and runs every test twice: in a normal build, and in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz target for a while.
+# AddressSanitizer and UndefinedBehaviorSanitizer, with clang-tidy's checks between the two; then
+# runs each fuzz target for a while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,13 +11,16 @@ jobs=$(nproc)
 run_suite() {
     local folder=$1
     shift
-    cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVIK_WARNINGS_AS_ERRORS=ON "$@" \
+        >/dev/null
     cmake --build "$folder" -j "$jobs"
     ctest --test-dir "$folder" --output-on-failure -j "$jobs"
 }
 
 echo "== Tests"
 run_suite build
+echo "== clang-tidy"
+bash scripts/tidy.sh build
 echo "== Tests with sanitizers"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite build-sanitize -DSORVIK_SANITIZE=ON

@@ -13,6 +13,7 @@ packages=(
     util-linux            # mount, unshare, setpriv for the fault tests
     strace                # kills runs at chosen calls for the crash-consistency test
     clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets
+    clang-tidy            # the naming and bugprone checks
     desktop-file-utils    # checks the installed menu entry
 )
 
