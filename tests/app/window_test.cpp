@@ -230,6 +230,29 @@ class WindowTest : public QObject {
         QVERIFY(f.window.settingsPanel().options().placeholder);
     }
 
+    void theListFilesSwitchCreateAndDeleteTheCurrentList() {
+        WindowFixture f;
+        QVERIFY(f.leaveSession({{"/a", "/x"}}, {}, "A.lst"));
+        writeFile(f.path("B.lst"), "/b\r\n/y\r\n");
+        QVERIFY(f.start());
+        f.find<QAction>(QStringLiteral("settingsItem")).trigger();
+        auto& lists = f.find<QListWidget>(QStringLiteral("listFiles"));
+        QTest::mouseClick(lists.viewport(), Qt::LeftButton, {},
+                          lists.visualItemRect(lists.item(1)).center());
+        QCOMPARE(f.window.pathList().listPath(), f.path("B.lst"));
+        QCOMPARE(shownTexts(f.column(1)), QStringList{"/y"});
+        ModalAnswerer answerer;
+        answerer.inputAnswers << QStringLiteral("new");
+        f.find<QAction>(QStringLiteral("newListItem")).trigger();
+        QCOMPARE(f.window.pathList().listPath(), f.path("new.lst"));
+        QCOMPARE(lists.count(), 3);  // listed at once
+        lists.setCurrentRow(0);
+        f.find<QAction>(QStringLiteral("deleteListItem")).trigger();
+        QVERIFY(!fs::exists(f.path("A.lst")));
+        QCOMPARE(f.window.pathList().listPath(), std::string());
+        QCOMPARE(answerer.texts, QStringList());
+    }
+
     void theWindowKeepsItsSizeAndFollowsTheAlwaysOnTopOption() {
         WindowFixture f;
         QVERIFY(f.leaveSession({}));
@@ -242,11 +265,15 @@ class WindowTest : public QObject {
         f.window.resize(100, 100);
         QTRY_COMPARE(f.window.size(), normal);
         auto& box = f.find<QCheckBox>(QStringLiteral("alwaysOnTopBox"));
+        f.window.move(40, 30);
+        const QPoint place = f.window.pos();
         QVERIFY(onTop(f.window));
         box.click();
         QVERIFY(!onTop(f.window) && f.window.isVisible());
+        QCOMPARE(f.window.pos(), place);
         box.click();
         QVERIFY(onTop(f.window) && f.window.isVisible());
+        QCOMPARE(f.window.pos(), place);
     }
 
     void theColumnsMenuAddsThePairInTheBoxes() {

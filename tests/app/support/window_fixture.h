@@ -73,6 +73,20 @@ struct ProgramFolder {
 
     std::string path(std::string_view name) const { return folder + "/" + std::string(name); }
     std::string outside(std::string_view relative) const { return temp / relative; }
+    lists::PathPair pair(std::string_view source, std::string_view backup) const {
+        return {outside(source), outside(backup)};
+    }
+    // Lays out "name=contents" files beside the program folder; a name ending in "/" is a folder.
+    void lay(std::initializer_list<std::string_view> laid) const {
+        for (const std::string_view file : laid) {
+            const std::size_t split = file.find('=');
+            if (split == std::string_view::npos) {
+                fs::create_directories(outside(file));
+            } else {
+                writeFile(outside(file.substr(0, split)), file.substr(split + 1));
+            }
+        }
+    }
 
     // An earlier session: list `listName` holding `pairs` was current with `settings`.
     bool leaveSession(const std::vector<lists::PathPair>& pairs, lists::Settings settings = {},
