@@ -229,11 +229,10 @@ void MainWindow::keepShape() {
         // window of no height at all.
         wanted = {screenWidth - frameWidth, 1};
     }
+    // A fixed size also resizes the window to it; setting the same one again would only raise
+    // another resize event.
     if (minimumSize() != wanted || maximumSize() != wanted) {
         setFixedSize(wanted);
-    }
-    if (size() != wanted) {
-        resize(wanted);
     }
 }
 

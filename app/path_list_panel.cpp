@@ -228,8 +228,8 @@ void PathListPanel::deleteSelectedPair() {
     if (!row) {
         return;
     }
-    // No neighbour inherits the selection; the folder boxes keep the deleted pair.
-    selection_.clear();
+    // The selection goes with the row, and no neighbour inherits it: the folder boxes keep the
+    // deleted pair.
     model_.remove(*row);
     saveEdited();
 }

@@ -114,47 +114,38 @@ class PathListTest : public QObject {
         QCOMPARE(fileBytes(p.path("bad.lst")), undecodable);
     }
 
-    void aSwitchWhoseSaveFailsStaysOnTheList_data() {
-        QTest::addColumn<bool>("throughTheMenu");
-        QTest::newRow("switch") << false;
-        QTest::newRow("exchange menu") << true;
-    }
-    void aSwitchWhoseSaveFailsStaysOnTheList() {
-        QFETCH(bool, throughTheMenu);
-        Panel p;
-        p.open(kThree);
-        writeFile(p.path("B.lst"), "/b\n/y\n");
-        // Nobody can replace a folder that holds something with a file.
-        fs::remove(p.path("A.lst"));
-        writeFile(p.path("A.lst/inside"), "x");
-        ModalAnswerer answerer;
-        if (throughTheMenu) {
-            QCOMPARE(p.offered(), (QStringList{"B.lst"}));
-            p.menu("listExchangeMenu").actions().at(0)->trigger();
-        } else {
-            p.panel.switchTo(p.path("B.lst"));
-        }
-        QCOMPARE(answerer.texts, QStringList{boxText(text::kFileUnwritable, p.path("A.lst"),
-                                                     std::errc::is_a_directory)});
-        QCOMPARE(p.panel.listPath(), p.path("A.lst"));
-        QCOMPARE(p.columnTexts(0), (QStringList{"/s0", "/s1", "/s2"}));
-    }
-
     void switchingSavesTheCurrentListThenLoadsTheOther_data() {
-        aSwitchWhoseSaveFailsStaysOnTheList_data();
+        QTest::addColumn<bool>("throughTheMenu");
+        QTest::addColumn<bool>("saveFails");
+        QTest::newRow("switch") << false << false;
+        QTest::newRow("exchange menu") << true << false;
+        QTest::newRow("switch, the save fails") << false << true;
+        QTest::newRow("exchange menu, the save fails") << true << true;
     }
     void switchingSavesTheCurrentListThenLoadsTheOther() {
         QFETCH(bool, throughTheMenu);
+        QFETCH(bool, saveFails);
         Panel p;
         p.open(kThree);
         writeFile(p.path("B.lst"), "/b\n/y\n");
         p.panel.selectPair(1);
+        if (saveFails) {  // nobody can replace a folder that holds something with a file
+            fs::remove(p.path("A.lst"));
+            writeFile(p.path("A.lst/inside"), "x");
+        }
         ModalAnswerer answerer;
         if (throughTheMenu) {
-            QCOMPARE(p.offered(), (QStringList{"A.lst", "B.lst"}));
-            p.menu("listExchangeMenu").actions().at(1)->trigger();
+            const auto item = p.offered().indexOf(QStringLiteral("B.lst"));
+            p.menu("listExchangeMenu").actions().at(item)->trigger();
         } else {
             p.panel.switchTo(p.path("B.lst"));
+        }
+        if (saveFails) {
+            QCOMPARE(answerer.texts, QStringList{boxText(text::kFileUnwritable, p.path("A.lst"),
+                                                         std::errc::is_a_directory)});
+            QCOMPARE(p.panel.listPath(), p.path("A.lst"));
+            QCOMPARE(p.columnTexts(0), (QStringList{"/s0", "/s1", "/s2"}));
+            return;
         }
         QCOMPARE(fileBytes(p.path("A.lst")), kThreeSaved);
         QCOMPARE(fileBytes(p.path("B.lst")), std::string("/b\n/y\n"));  // loading writes nothing
@@ -198,56 +189,43 @@ class PathListTest : public QObject {
         QVERIFY(p.shown.empty());
     }
 
-    void aRightClickOnAColumnOffersThePairMenuAndKeepsTheSelection_data() {
-        QTest::addColumn<int>("column");
+    void theColumnsMenuDeletesThePairSelectedBefore_data() {
+        QTest::addColumn<int>("column");  // right-clicked on its first row
+        QTest::addColumn<std::string>("list");
         QTest::addColumn<int>("selected");  // -1: none
         QTest::addColumn<std::string>("written");
-        QTest::newRow("sources, first pair selected")
-            << 0 << 0 << std::string("/s1\r\n/b1\r\n/s2\r\n/b2\r\n");
-        QTest::newRow("backups, nothing selected") << 1 << -1 << kThree;
+        QTest::newRow("the middle pair")
+            << 0 << kThree << 1 << std::string("/s0\r\n/b0\r\n/s2\r\n/b2\r\n");
+        QTest::newRow("the last pair")
+            << 1 << kThree << 2 << std::string("/s0\r\n/b0\r\n/s1\r\n/b1\r\n");
+        QTest::newRow("the only pair") << 0 << std::string("/s\n/b\n") << 0 << std::string();
+        QTest::newRow("nothing selected") << 1 << kThree << -1 << kThree;
     }
-    void aRightClickOnAColumnOffersThePairMenuAndKeepsTheSelection() {
+    void theColumnsMenuDeletesThePairSelectedBefore() {
         QFETCH(int, column);
+        QFETCH(std::string, list);
         QFETCH(int, selected);
         QFETCH(std::string, written);
         Panel p;
-        p.open(kThree);
+        p.open(list);
         QVERIFY(p.show());
         if (selected >= 0) {
             p.panel.selectPair(static_cast<std::size_t>(selected));
         }
         p.shown.clear();
-        p.clickRow(column, 2, Qt::RightButton);
+        p.clickRow(column, 0, Qt::RightButton);
         QVERIFY(p.menu("pairMenu").isVisible());
-        QCOMPARE(p.panel.selectedRow().has_value(), selected >= 0);
-        p.item("deletePairItem").trigger();
-        p.menu("pairMenu").hide();
-        QCOMPARE(fileBytes(p.path("A.lst")), written);
-        // No neighbour inherits the selection, and the deleted pair is not shown anew.
-        QVERIFY(!p.panel.selectedRow());
-        QVERIFY(p.shown.empty());
-    }
-
-    void deleteRewritesTheListWithoutTheSelectedPair_data() {
-        QTest::addColumn<std::string>("list");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<std::string>("written");
-        QTest::newRow("middle") << kThree << 1 << std::string("/s0\r\n/b0\r\n/s2\r\n/b2\r\n");
-        QTest::newRow("last") << kThree << 2 << std::string("/s0\r\n/b0\r\n/s1\r\n/b1\r\n");
-        QTest::newRow("the only pair") << std::string("/s\n/b\n") << 0 << std::string();
-    }
-    void deleteRewritesTheListWithoutTheSelectedPair() {
-        QFETCH(std::string, list);
-        QFETCH(int, row);
-        QFETCH(std::string, written);
-        Panel p;
-        p.open(list);
-        p.panel.selectPair(static_cast<std::size_t>(row));
+        QCOMPARE(p.panel.selectedRow(),
+                 selected >= 0 ? std::optional<std::size_t>(selected) : std::nullopt);
         ModalAnswerer answerer;
         p.item("deletePairItem").trigger();
+        p.menu("pairMenu").hide();
         QCOMPARE(answerer.texts, QStringList());
         QCOMPARE(fileBytes(p.path("A.lst")), written);
         QCOMPARE(p.panel.pairs().size(), static_cast<std::size_t>(p.columnTexts(1).size()));
+        // No neighbour inherits the selection, and no pair is shown anew.
+        QVERIFY(!p.panel.selectedRow());
+        QVERIFY(p.shown.empty());
     }
 
     void addAppendsThePairToTheListFile_data() {
@@ -290,15 +268,27 @@ class PathListTest : public QObject {
         QVERIFY(!p.panel.selectedRow());
     }
 
-    void anAddWhoseWorkCopyCannotBeWrittenChangesNothing() {
+    void anAddThatFailsChangesNothing_data() {
+        QTest::addColumn<bool>("unreadable");  // else the work copy cannot be written
+        QTest::newRow("work copy") << false;
+        QTest::newRow("list no longer text") << true;
+    }
+    void anAddThatFailsChangesNothing() {
+        QFETCH(bool, unreadable);
         Panel p;
         p.open(kThree);
-        writeFile(p.path("A.lst-/inside"), "x");
+        const std::string bytes = unreadable ? "/s\r\n\x81\r\n" : kThree;
+        writeFile(p.path("A.lst"), bytes);
+        writeFile(p.path(unreadable ? "other" : "A.lst-/inside"), "x");
         ModalAnswerer answerer;
         p.panel.addPair({"/new", "/mnt/new"});
-        QCOMPARE(answerer.texts, QStringList{boxText(text::kFileUnwritable, p.path("A.lst-"),
-                                                     std::errc::is_a_directory)});
-        QCOMPARE(fileBytes(p.path("A.lst")), kThree);
+        QCOMPARE(answerer.texts,
+                 QStringList{unreadable ? boxText(sorvik::engine::text::kFileUnreadable,
+                                                  p.path("A.lst"), std::errc::illegal_byte_sequence)
+                                        : boxText(text::kFileUnwritable, p.path("A.lst-"),
+                                                  std::errc::is_a_directory)});
+        QCOMPARE(fileBytes(p.path("A.lst")), bytes);
+        QCOMPARE(p.panel.listPath(), p.path("A.lst"));
         QCOMPARE(p.columnTexts(0), (QStringList{"/s0", "/s1", "/s2"}));
     }
 
