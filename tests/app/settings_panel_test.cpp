@@ -185,11 +185,14 @@ class SettingsPanelTest : public QObject {
 
     void theListFilesAreChosenOfferedAndDeleted_data() {
         QTest::addColumn<QString>("selected");  // empty: none
-        QTest::newRow("one selected") << "B.lst";
-        QTest::newRow("none selected") << "";
+        QTest::addColumn<bool>("goneBefore");   // removed by someone else since it was listed
+        QTest::newRow("one selected") << "B.lst" << false;
+        QTest::newRow("one selected, gone already") << "B.lst" << true;
+        QTest::newRow("none selected") << "" << false;
     }
     void theListFilesAreChosenOfferedAndDeleted() {
         QFETCH(QString, selected);
+        QFETCH(bool, goneBefore);
         Panel p;
         for (const char* name : {"b2.lst", "B.lst", "a.lst", "notes.txt"}) {
             writeFile(p.path(name), "");
@@ -206,6 +209,9 @@ class SettingsPanelTest : public QObject {
         QTRY_VERIFY(menu.isVisible());
         menu.hide();
         QCOMPARE(p.chosen.size(), std::size_t{1});
+        if (goneBefore) {
+            fs::remove(p.path("B.lst"));
+        }
         ModalAnswerer answerer;
         p.find<QAction>("deleteListItem").trigger();
         QCOMPARE(answerer.texts, QStringList());
