@@ -79,7 +79,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent)
     run_ = new RunController(*this, files_, *boxes_, *pathList_, *settings_);
     automatic_ = new AutomaticRun(*this, *run_, *settings_, files_.automaticRunMarker);
     createMenus();
-    connectParts();
+    connectPanels();
     keepShape();
 }
 
@@ -92,7 +92,7 @@ void MainWindow::createMenus() {
     connect(panels, &QAction::triggered, this, &MainWindow::switchPanels);
 }
 
-void MainWindow::connectParts() {
+void MainWindow::connectPanels() {
     connect(backUpButton_, &QPushButton::clicked, run_, &RunController::backUpPair);
     connect(backUpListButton_, &QPushButton::clicked, run_, &RunController::backUpList);
     connect(pathList_, &PathListPanel::pairSelected, boxes_, &FolderBoxes::showPair);

@@ -44,7 +44,7 @@ class MainWindow : public QMainWindow {
 
   private:
     void createMenus();
-    void connectParts();
+    void connectPanels();
     // The list to open: from the settings file, or asked for on a first run.
     std::string restoreSettings();
     std::string askForListName();
