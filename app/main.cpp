@@ -2,8 +2,10 @@
 #include <string>
 
 #include "app/application_icon.h"
-#include "app/form1.h"
-#include "engine/messages.h"
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "app/qt_text.h"
+#include "app/window_texts.h"
 #include "platform/process_signals.h"
 #include "platform/program_folder.h"
 #include "platform/window_system.h"
@@ -22,6 +24,7 @@ void choosePreferredWindowPlatform() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    using sorvik::app::qText;
     sorvik::platform::keepRunningWhenWritesFail();
     choosePreferredWindowPlatform();
     QApplication application(argc, argv);
@@ -31,17 +34,17 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("sorvik"));
 
     auto programFolder = sorvik::platform::programFolder();
-    sorvik::app::Form1 form(programFolder ? *programFolder : std::string());
+    sorvik::app::MainWindow window(programFolder ? *programFolder : std::string());
     if (programFolder) {
-        form.Form_Load();
-        form.show();
+        window.start();
+        window.show();
     } else {
         // Runs still work without it; only the lists, the settings and the error log have
         // nowhere to go.
-        form.show();
-        form.showMessage({std::string(sorvik::engine::text::kFileUnwritable),
-                          {programFolder.error().message()},
-                          {}});
+        window.show();
+        sorvik::app::tell(&window, qText(sorvik::app::text::kFileUnwritable) +
+                                       QStringLiteral("\r\n") +
+                                       qText(programFolder.error().message()));
     }
     return QApplication::exec();
 }

@@ -7,7 +7,8 @@
 
 namespace sorvik::app {
 
-// Texts cross between the engine and the window as UTF-8 bytes.
+// Texts and paths cross between the engine, the lists and the window as UTF-8 bytes. A path is
+// decoded only to be shown; what is shown is never read back as the path.
 inline QString qText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

@@ -8,13 +8,14 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 
 namespace {
 
@@ -40,13 +41,14 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     const std::string programFolder = newProgramFolder();
-    sorvik::app::Form1 form(programFolder);
-    form.show();
-    for (const char* rule : {"Check_1", "Check_2", "Check_3"}) {
-        form.findChild<QCheckBox*>(rule)->setChecked(false);
+    sorvik::app::MainWindow window(programFolder);
+    window.show();
+    for (const char* rule :
+         {"skipExcludedExtensionsBox", "onlyWhenLargerBox", "onlyWhenNewerBox"}) {
+        window.findChild<QCheckBox*>(rule)->setChecked(false);
     }
-    form.findChild<QLineEdit*>("FilP_0")->setText(QString::fromLocal8Bit(argv[1]));
-    form.findChild<QLineEdit*>("FilP_1")->setText(QString::fromLocal8Bit(argv[2]));
+    window.findChild<QLineEdit*>("sourceFolderBox")->setText(QString::fromLocal8Bit(argv[1]));
+    window.findChild<QLineEdit*>("backupFolderBox")->setText(QString::fromLocal8Bit(argv[2]));
 
     int messages = 0;
     QTimer answerer;
@@ -58,7 +60,7 @@ int main(int argc, char** argv) {
         }
     });
     answerer.start(20);
-    form.Command1_Click();
+    window.findChild<QPushButton*>("backUpButton")->click();
 
     std::filesystem::remove_all(programFolder);
     return messages == 0 ? 0 : 1;

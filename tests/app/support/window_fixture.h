@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QAbstractItemView>
+#include <QLineEdit>
+#include <QString>
+#include <QStringList>
+#include <QtTest>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/main_window.h"
+#include "frontend/program_files.h"
+#include "lists/list_file.h"
+#include "lists/settings_file.h"
+#include "tests/support/temp_folder.h"
+
+namespace sorvik::test {
+
+namespace fs = std::filesystem;
+
+inline QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A message box's text: the message, the path below it and the system's reason below that.
+inline QString boxText(std::string_view message, const std::string& path, std::errc reason = {}) {
+    QString text = qText(message) + QLatin1Char('\n') + qText(path);
+    if (reason != std::errc{}) {
+        text += QLatin1Char('\n') + qText(std::make_error_code(reason).message());
+    }
+    return text;
+}
+
+// A file's bytes, or a marker when there is none, so a test fails on a comparison.
+inline std::string fileBytes(const std::string& path) {
+    std::error_code error;
+    return fs::exists(path, error) ? readFile(path) : std::string("<no file>");
+}
+
+// Every entry below `root`, sorted: a folder as "name/", a file as "name=contents".
+inline QStringList treeOf(const fs::path& root) {
+    QStringList entries;
+    std::error_code error;
+    if (!fs::exists(root, error)) {
+        return entries;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const QString relative = qText(entry.path().lexically_relative(root).string());
+        entries << (entry.is_directory() ? relative + QLatin1Char('/')
+                                         : relative + QLatin1Char('=') + qText(readFile(entry)));
+    }
+    entries.sort();
+    return entries;
+}
+
+// The texts a view shows, top to bottom.
+inline QStringList shownTexts(const QAbstractItemView& view) {
+    QStringList texts;
+    const QAbstractItemModel& model = *view.model();
+    const int column =
+        view.property("modelColumn").isValid() ? view.property("modelColumn").toInt() : 0;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        texts << model.index(row, column).data().toString();
+    }
+    return texts;
+}
+
+// A program folder "program" in a temporary folder, with room for sources and backups beside it.
+struct ProgramFolder {
+    ProgramFolder() { fs::create_directory(folder); }
+
+    std::string path(std::string_view name) const { return folder + "/" + std::string(name); }
+    std::string outside(std::string_view relative) const { return temp / relative; }
+    lists::PathPair pair(std::string_view source, std::string_view backup) const {
+        return {outside(source), outside(backup)};
+    }
+    // Lays out "name=contents" files beside the program folder; a name ending in "/" is a folder.
+    void lay(std::initializer_list<std::string_view> laid) const {
+        for (const std::string_view file : laid) {
+            const std::size_t split = file.find('=');
+            if (split == std::string_view::npos) {
+                fs::create_directories(outside(file));
+            } else {
+                writeFile(outside(file.substr(0, split)), file.substr(split + 1));
+            }
+        }
+    }
+
+    // An earlier session: list `listName` holding `pairs` was current with `settings`.
+    bool leaveSession(const std::vector<lists::PathPair>& pairs, lists::Settings settings = {},
+                      std::string_view listName = "daily.lst") {
+        settings.listPath = path(listName);
+        return !lists::writeListFile(settings.listPath, pairs) &&
+               !lists::writeSettingsFile(files.settings, settings);
+    }
+
+    TempFolder temp;
+    std::string folder = temp / "program";
+    frontend::ProgramFiles files = frontend::programFilesIn(folder);
+};
+
+// The one way the window tests start a window: on a fresh program folder, not yet started.
+struct WindowFixture : ProgramFolder {
+    template <typename T>
+    T& find(const QString& name) {
+        T* found = window.findChild<T*>(name);
+        if (!found) {
+            qFatal("no %s", qPrintable(name));
+        }
+        return *found;
+    }
+    QLineEdit& box(int column) {
+        return find<QLineEdit>(column == 0 ? QStringLiteral("sourceFolderBox")
+                                           : QStringLiteral("backupFolderBox"));
+    }
+    QAbstractItemView& column(int index) {
+        return find<QAbstractItemView>(index == 0 ? QStringLiteral("sourceColumn")
+                                                  : QStringLiteral("backupColumn"));
+    }
+    // Starts and shows the window; true once it is on screen.
+    bool start() {
+        window.start();
+        window.show();
+        return QTest::qWaitForWindowExposed(&window);
+    }
+
+    app::MainWindow window{folder};
+};
+
+}  // namespace sorvik::test
