@@ -26,13 +26,9 @@ inline constexpr std::string_view kPairOverlaps = "バックアップ元とバ�
 inline constexpr std::string_view kBadBackupFolder = "バックアップ先のパスが正しくありません";
 inline constexpr std::string_view kErrorLogUnwritable = "エラーログを書き込めませんでした。";
 inline constexpr std::string_view kFileUnreadable = "ファイルを読み込めませんでした。";
-inline constexpr std::string_view kFileUnwritable = "ファイルを保存できませんでした。";
-inline constexpr std::string_view kFileNotDeleted = "ファイルを削除できませんでした。";
 inline constexpr std::string_view kAnotherRunInProgress = "他のバックアップが実行中です。";
 inline constexpr std::string_view kTimesDoNotStick =
     "バックアップ先に更新日時を保存できないため、更新日時による比較は働きません。";
-inline constexpr std::string_view kBadListName = "リスト名が正しくありません";
-inline constexpr std::string_view kNoListSelected = "リストが選択されていないため保存されません。";
 
 // How many entry lines the message shows when the error log itself cannot be written.
 inline constexpr std::size_t kEntryLinesInUnwritableLogMessage = 20;
