@@ -1,12 +1,9 @@
+// Single runs of the engine: captions, folder errors, refused pairs, links, the error report.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-
-#include "engine/messages.h"
-#include "tests/support/engine_run.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/tree_snapshot.h"
+#include "platform/code_page.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {
@@ -14,9 +11,9 @@ namespace {
 namespace fs = std::filesystem;
 using engine::BackupEngine;
 using engine::RunOutcome;
-namespace text = engine::text;
+using Strings = std::vector<std::string>;
 
-std::string folderErrors(const std::vector<std::string>& folders) {
+std::string folderErrors(const Strings& folders) {
     std::string entries;
     for (const std::string& folder : folders) {
         entries += errorEntry(text::kFolderError, folder);
@@ -32,41 +29,36 @@ TEST(BackupRun, CleanRunShowsCaptionsInOrderAndLeavesTheLogAlone) {
     fs::create_directories(temp / "src/sub2");
     writeFile(temp / "ErrorLog.txt", "log of an earlier run\r\n");
     setModifiedTime(temp / "ErrorLog.txt", 1'600'000'000);
+    const auto logBefore = snapshotTree(temp.path(), temp / "src");
     RecordingHost host;
     host.source = temp / "src";
     host.backup = temp / "bk";
     host.logPath = temp / "ErrorLog.txt";
-    BackupEngine engine(host);
-    EXPECT_EQ(engine.singleRun(), RunOutcome::completed);
+    EXPECT_EQ(BackupEngine(host).singleRun(), RunOutcome::completed);
     const std::string bk = host.backup;
-    EXPECT_EQ(host.captions, (std::vector<std::string>{
-                                 std::string(text::kScanning), bk, bk + "/a.txt", bk + "/sub",
-                                 bk + "/sub/b.txt", bk + "/sub2", std::string(text::kComplete)}));
+    EXPECT_EQ(host.captions,
+              (Strings{std::string(text::kScanning), bk, bk + "/a.txt", bk + "/sub",
+                       bk + "/sub/b.txt", bk + "/sub2", std::string(text::kComplete)}));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(readFile(temp / "bk/sub/b.txt"), "b");
-    EXPECT_EQ(readFile(host.logPath), "log of an earlier run\r\n");
-    EXPECT_EQ(modifiedTimeNs(host.logPath), 1'600'000'000LL * 1'000'000'000);
+    EXPECT_EQ(snapshotTree(temp.path(), temp / "src").at("ErrorLog.txt"),
+              logBefore.at("ErrorLog.txt"));
 }
 
-TEST(BackupRun, UncreatableBackupFolderFailsEveryFolderWithItsOwnEntry) {
-    TempFolder temp;
-    writeFile(temp / "src/a.txt", "a");
-    writeFile(temp / "src/sub/x/b.txt", "b");
-    fs::create_directories(temp / "src/other");
-    const std::string bk = temp / "missing/bk";
-    EXPECT_EQ(runBackup(temp / "src", bk).entries,
-              folderErrors({bk, bk + "/other", bk + "/sub", bk + "/sub/x"}));
-    EXPECT_FALSE(fs::exists(temp / "missing"));
-}
-
-// A plain file or a link standing where a destination folder should be is never written through,
-// nor are the folders below it.
-TEST(BackupRun, FileOrLinkInPlaceOfADestinationFolderIsAFolderError) {
+// Every folder that cannot be made has its own entry, and a plain file or a link standing where
+// a destination folder should be is never written through, nor are the folders below it.
+TEST(BackupRun, FoldersThatCannotBeMadeAreFolderErrors) {
     TempFolder temp;
     writeFile(temp / "src/a.txt", "a");
     writeFile(temp / "src/sub/deeper/f.txt", "f");
     writeFile(temp / "src/linked/h.txt", "h");
     writeFile(temp / "src/linked/deeper/i.txt", "i");
+    const std::string missing = temp / "missing/bk";
+    EXPECT_EQ(runBackup(temp / "src", missing).entries,
+              folderErrors({missing, missing + "/linked", missing + "/linked/deeper",
+                            missing + "/sub", missing + "/sub/deeper"}));
+    EXPECT_FALSE(fs::exists(temp / "missing"));
+
     writeFile(temp / "bk/sub", "blocker");
     fs::create_directories(temp / "outside");
     fs::create_directory_symlink(temp / "outside", temp / "bk/linked");
@@ -87,14 +79,13 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
     struct SwappingHost : RecordingHost {
         std::string trigger, swapped, target;
         void setCaption(std::string_view caption) override {
-            RecordingHost::setCaption(caption);
             if (caption == trigger) {
                 fs::rename(swapped, swapped + ".moved");
                 fs::create_directory_symlink(target, swapped);
             }
         }
     };
-    const std::vector<std::string> levels{"d", "d/s", "d/s/t", "d/s/t/u"};
+    const Strings levels{"d", "d/s", "d/s/t", "d/s/t/u"};
     for (const bool backupSide : {true, false}) {
         for (std::size_t depth = 1; depth <= 3; ++depth) {
             TempFolder temp;
@@ -107,18 +98,16 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
                 writeFile(temp / ("other/" + std::string(other)), "theirs");
             }
             const auto otherBefore = snapshotTree(temp / "other");
-            const std::string swappedLevel = levels[depth - 1];
             SwappingHost host;
             host.source = temp / "src";
             host.backup = bk;
-            host.trigger = bk + "/" + swappedLevel + "/f" + std::to_string(depth - 1);
-            host.swapped = (backupSide ? bk : host.source) + "/" + swappedLevel;
+            host.trigger = bk + "/" + levels[depth - 1] + "/f" + std::to_string(depth - 1);
+            host.swapped = (backupSide ? bk : host.source) + "/" + levels[depth - 1];
             host.target = temp / "other";
             BackupEngine engine(host);
             engine.inBatch = true;
             engine.singleRun();
-            const std::string what =
-                (backupSide ? "backup" : "source") + std::string(" depth ") + std::to_string(depth);
+            const std::string what = (backupSide ? "backup " : "source ") + std::to_string(depth);
             EXPECT_EQ(snapshotTree(temp / "other"), otherBefore) << what;
             std::string expected;
             for (std::size_t i = depth; i < levels.size(); ++i) {
@@ -138,27 +127,20 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
     }
 }
 
+// A backup folder inside the source is left out of the scan, so backups never nest, and the
+// source stays as it was; a source written with doubled separators maps each folder to its place.
 TEST(BackupRun, BackupFolderInsideTheSourceNeverNests) {
     TempFolder temp;
     writeFile(temp / "src/a.txt", "a");
     writeFile(temp / "src/sub/b.txt", "b");
+    writeFile(temp / "src/-c/g.txt", "g");  // "-" sorts before the separator
+    const auto before = snapshotTree(temp / "src");
     for (int run = 0; run < 3; ++run) {
-        EXPECT_EQ(runBackup(temp / "src", temp / "src/bk").entries, "");
+        EXPECT_EQ(runBackup(temp / "src//", temp / "src/bk").entries, "");
     }
-    EXPECT_EQ(snapshotTree(temp / "src/bk").size(), 3u);  // a.txt, sub, sub/b.txt
-    EXPECT_EQ(readFile(temp / "src/bk/sub/b.txt"), "b");
-}
-
-// A source written with doubled separators still maps each folder below it to its own place.
-TEST(BackupRun, SourceWithDoubledTrailingSeparator) {
-    TempFolder temp;
-    writeFile(temp / "src/root.txt", "r");
-    writeFile(temp / "src/A/f.txt", "f");
-    writeFile(temp / "src/-c/g.txt", "g");
-    EXPECT_EQ(runBackup(temp / "src//", temp / "bk").entries, "");
-    EXPECT_EQ(namesIn(temp / "bk"), "-c A root.txt");
-    EXPECT_EQ(namesIn(temp / "bk/A"), "f.txt");
-    EXPECT_EQ(namesIn(temp / "bk/-c"), "g.txt");
+    EXPECT_EQ(snapshotTree(temp / "src", temp / "src/bk"), before);
+    EXPECT_EQ(namesIn(temp / "src/bk"), "-c a.txt sub");
+    EXPECT_EQ(namesIn(temp / "src/bk/-c") + namesIn(temp / "src/bk/sub"), "g.txtb.txt");
 }
 
 // Every refused pair shows one message, writes nothing anywhere, not even files replaced by
@@ -175,7 +157,7 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
     struct Case {
         std::string source, backup;
         std::string_view message;
-        std::vector<std::string> lines;
+        Strings lines;
     };
     const auto overlap = [](std::string source, std::string backup) {
         return Case{source, backup, text::kPairOverlaps, {source, backup}};
@@ -187,53 +169,91 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
         return Case{source, temp / "bk", text::kSourceNotFound, {}};
     };
     // The system would read a path only up to a NUL: "bk" + NUL + "evil" would fill "bk".
-    const auto withNul = [](std::string path, std::string_view rest) {
-        return path.append(1, '\0').append(rest);
-    };
+    const auto withNul = [](std::string path) { return path.append(1, '\0').append("x"); };
     const auto before = snapshotTree(temp.path());
     for (const Case& c :
          {overlap(src, src), overlap(src, src + "/"), overlap(src, src + "/./"),
           overlap(src + "/", temp / "x/../src"), overlap(src, temp / "srclink"),
           overlap(src + "/sub", src), badBackup(""), badBackup("relative/bk"),
-          badBackup(temp / "plain.txt"), badBackup(temp / "fifo"),
-          badBackup(withNul(temp / "bk", "evil")), badSource(""), badSource("relative/src"),
-          badSource(temp / "plain.txt"), badSource(temp / "none"), badSource(withNul(src, "x"))}) {
+          badBackup(temp / "plain.txt"), badBackup(temp / "fifo"), badBackup(withNul(temp / "bk")),
+          badSource(""), badSource("relative/src"), badSource(temp / "plain.txt"),
+          badSource(temp / "none"), badSource(withNul(src))}) {
         RecordingHost host;
         host.source = c.source;
         host.backup = c.backup;
-        BackupEngine engine(host);
         const RunOutcome expected =
             c.message == text::kSourceNotFound ? RunOutcome::sourceMissing : RunOutcome::refused;
-        EXPECT_EQ(engine.singleRun(), expected) << c.source << " -> " << c.backup;
+        EXPECT_EQ(BackupEngine(host).singleRun(), expected) << c.source << " -> " << c.backup;
         ASSERT_EQ(host.messages.size(), 1u) << c.source << " -> " << c.backup;
         EXPECT_EQ(host.messages[0].text, c.message);
         EXPECT_EQ(host.messages[0].lines, c.lines);
-        EXPECT_EQ(host.captions, std::vector<std::string>{std::string(text::kComplete)});
+        EXPECT_EQ(host.captions, Strings{std::string(text::kComplete)});
         EXPECT_EQ(snapshotTree(temp.path()), before) << c.source << " -> " << c.backup;
         EXPECT_FALSE(fs::exists("relative"));
     }
 }
 
-TEST(BackupRun, BatchModeLeavesTheReportToTheBatch) {
+// A batch step keeps the report for the batch; the report writes the entries in failure order
+// to the log as code page 932, empties them and names the log in one message. A folder standing
+// under a file's name makes that copy fail without any special privilege.
+TEST(BackupRun, TheReportWritesTheLogInFailureOrderAsCodePage932) {
     TempFolder temp;
-    writeFile(temp / "src/a.txt", "a");
+    const std::string src = temp / "元データ";
+    const std::string bk = temp / "バックアップ";
+    writeFile(src + "/a.txt", "a");
+    writeFile(src + "/資料.txt", "copy fails");
+    writeFile(src + "/sub/b.txt", "b");
+    fs::create_directories(bk + "/資料.txt");
+    writeFile(bk + "/sub", "blocker");
     RecordingHost host;
-    host.source = temp / "src";
-    host.backup = temp / "missing/bk";
+    host.source = src;
+    host.backup = bk;
     host.logPath = temp / "ErrorLog.txt";
     BackupEngine engine(host);
     engine.inBatch = true;
     engine.singleRun();
-    EXPECT_EQ(host.captions.back(), host.backup);
+    EXPECT_EQ(host.captions.back(), bk + "/sub");
     EXPECT_TRUE(host.messages.empty());
     EXPECT_FALSE(fs::exists(host.logPath));
-    EXPECT_EQ(engine.errors().text(), folderErrors({host.backup}));
+    const std::string entries = errorEntry(text::kCopyError, src + "/資料.txt") +
+                                errorEntry(text::kFolderError, bk + "/sub");
+    EXPECT_EQ(engine.errors().text(), entries);
     engine.reportErrors();
-    EXPECT_EQ(host.captions.back(), text::kComplete);
-    EXPECT_TRUE(fs::exists(host.logPath));
+    EXPECT_EQ(readFile(host.logPath), *platform::toCodePage932(entries + "\r\n"));
     EXPECT_TRUE(engine.errors().empty());
+    EXPECT_EQ(readFile(bk + "/a.txt"), "a");
+    EXPECT_EQ(host.captions.back(), text::kComplete);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, text::kErrorsOccurred);
+    EXPECT_EQ(boxText(host.messages[0]),
+              std::string(text::kErrorsOccurred) + "\r\n" + host.logPath);
+}
+
+// The message names the log, says why it failed, and shows at most the first 20 entry lines.
+TEST(BackupRun, AnUnwritableLogShowsThePathAndTheFirstEntryLines) {
+    for (const int subfolders : {0, 12}) {
+        TempFolder temp;
+        fs::create_directories(temp / "src");
+        Strings lines{temp / "no such folder/ErrorLog.txt",
+                      std::make_error_code(std::errc::no_such_file_or_directory).message(),
+                      std::string(text::kFolderError), temp / "missing/bk"};
+        for (int i = 10; i < 10 + subfolders; ++i) {
+            fs::create_directories(temp / ("src/sub" + std::to_string(i)));
+            lines.emplace_back(text::kFolderError);
+            lines.push_back(temp / ("missing/bk/sub" + std::to_string(i)));
+        }
+        lines.resize(std::min<std::size_t>(lines.size(), 22));
+        RecordingHost host;
+        host.source = temp / "src";
+        host.backup = temp / "missing/bk";
+        host.logPath = lines[0];
+        BackupEngine engine(host);
+        engine.singleRun();
+        EXPECT_TRUE(engine.errors().empty());
+        EXPECT_FALSE(fs::exists(temp / "no such folder"));
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].text, text::kErrorLogUnwritable);
+        EXPECT_EQ(host.messages[0].lines, lines) << subfolders;
+    }
 }
 
 }  // namespace

@@ -1,155 +1,436 @@
+// sorvik-cli as a user or a scheduler starts it. Each row runs the program in a fresh temporary
+// folder ("@" in a row stands for its path) holding the row's files ("path/" is a folder) and
+// checks the exit status, what the program printed (its messages on standard error, then the
+// summary on standard output) and every file and folder that changed under the folder.
 #include "cli/command_line.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <csignal>
 #include <filesystem>
+#include <map>
+#include <regex>
 
-#include "engine/messages.h"
+#include <sys/mount.h>
+
 #include "platform/code_page.h"
 #include "platform/folder_lock.h"
-#include "tests/support/child_process.h"
-#include "tests/support/sorvik_cli.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/harness.h"
 
-namespace sorvik::cli {
+namespace sorvik::test {
 namespace {
 
 namespace fs = std::filesystem;
-using test::readFile;
-using test::TempFolder;
-using test::writeFile;
-namespace text = engine::text;
+using namespace std::string_literals;
+using Files = std::vector<std::pair<std::string, std::string>>;
 
-// Runs sorvik-cli through the shell; `streams` picks what the output holds (default: both).
-test::CommandResult cli(const std::vector<std::string>& arguments,
-                        const std::string& streams = "2>&1") {
-    return test::runCommand(test::sorvikCliCommand(arguments) + " " + streams);
+struct Row {
+    const char* what;
+    Files files;
+    std::vector<std::string> arguments;
+    int status;
+    std::string output;      // "..." at its end: the output starts so
+    std::string changed;     // "path/" a new folder, "path=bytes" a new or changed file, one a line
+    std::string shell = {};  // put before the command: assignments, ulimit, redirections
+    std::string locked = {};   // a folder another run holds locked meanwhile
+    bool onSmallDisk = false;  // a 64 KiB tmpfs at @/disk
+};
+
+std::string replaced(std::string text, std::string_view from, std::string_view to) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
 }
 
-bool contains(const std::string& text, std::string_view part) {
-    return text.find(part) != std::string::npos;
-}
-
-TEST(CommandLine, CleanRunExitsZeroAndExcludeSwitchesTheRuleOn) {
-    TempFolder temp;
-    writeFile(temp / "src/a.bak", "skipped");
-    writeFile(temp / "src/sub/b.txt", "b");
-    const auto first = cli({"run", temp / "src", temp / "bk", "--exclude", "BAK"}, "2>/dev/null");
-    EXPECT_EQ(first.status, 0);
-    EXPECT_TRUE(contains(first.output, "copied 1 files")) << first.output;
-    EXPECT_EQ(readFile(temp / "bk/sub/b.txt"), "b");
-    EXPECT_FALSE(fs::exists(temp / "bk/a.bak"));
-    const auto quiet = cli({"run", temp / "src", temp / "bk", "--quiet"}, "2>/dev/null");
-    EXPECT_EQ(quiet.status, 0);
-    EXPECT_EQ(quiet.output, "");
-    EXPECT_EQ(readFile(temp / "bk/a.bak"), "skipped");
-}
-
-TEST(CommandLine, TroubleExitsOne) {
-    TempFolder temp;
-    writeFile(temp / "src/a.txt", "a");
-    const std::string bk = temp / "missing/bk";
-    const auto errors = cli({"run", temp / "src", bk, "--log", temp / "log.txt", "--quiet"});
-    EXPECT_EQ(errors.status, 1);
-    EXPECT_TRUE(contains(errors.output, text::kFolderError)) << errors.output;
-    const auto log =
-        platform::toCodePage932(std::string(text::kFolderError) + "\r\n" + bk + "\r\n\r\n");
-    ASSERT_TRUE(log);
-    EXPECT_EQ(readFile(temp / "log.txt"), *log);
-
-    const auto missing = cli({"run", temp / "none", temp / "bk"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(contains(missing.output, text::kSourceNotFound)) << missing.output;
-    const auto refused = cli({"run", temp / "src", temp / "src/"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(contains(refused.output, text::kPairOverlaps)) << refused.output;
-    EXPECT_FALSE(fs::exists(temp / "bk"));
-
-    // Another run filling the same backup folder holds its lock: this one leaves it alone.
-    fs::create_directory(temp / "bk");
-    const auto otherRun = platform::FolderLock::tryAcquire(temp / "bk");
-    ASSERT_TRUE(otherRun);
-    const auto held = cli({"run", temp / "src", temp / "bk", "--quiet"});
-    EXPECT_EQ(held.status, 1);
-    EXPECT_EQ(held.output, std::string(text::kAnotherRunInProgress) + "\n" + temp / "bk" + "\n");
-    EXPECT_TRUE(fs::is_empty(temp / "bk"));
-}
-
-// Standard error closed by its reader ("sorvik-cli run … 2>&1 | head -1"): the lines are lost, the
-// run is not. Without its own defence the program would die of SIGPIPE at the first error line.
-TEST(CommandLine, AClosedStandardErrorLosesLinesNotTheRun) {
-    TempFolder temp;
-    writeFile(temp / "src/a/f.txt", "f");
-    writeFile(temp / "src/b/g.txt", "g");
-    writeFile(temp / "bk/a", "a file where a folder must go");
-    const auto withClosedStandardError = [&] {
-        std::signal(SIGPIPE, SIG_DFL);
-        int ends[2];
-        if (::pipe(ends) != 0 || ::close(ends[0]) != 0 || ::dup2(ends[1], 2) < 0) {
-            throw test::ChildSkip("cannot make a pipe without a reader");
+// Folders as "path/", files as "path=bytes": decoded when they are code page 932, so an error log
+// reads as its entries, and by their size when large.
+std::map<std::string, std::string> contents(const fs::path& root) {
+    std::map<std::string, std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string path = entry.path().lexically_relative(root).string();
+        if (entry.is_directory() && !entry.is_symlink()) {
+            found[path + "/"] = "";
+        } else if (entry.is_regular_file()) {
+            const std::string bytes = readFile(entry.path());
+            const auto decoded = platform::fromCodePage932(bytes);
+            found[path] = "=" + (bytes.size() > 4096 ? std::to_string(bytes.size()) + " bytes"
+                                 : decoded           ? *decoded
+                                                     : bytes);
         }
-        const auto run = test::runCommand(test::sorvikCliCommand(
-            {"run", temp / "src", temp / "bk", "--log", temp / "log.txt", "--quiet"}));
-        return std::to_string(run.status);
+    }
+    return found;
+}
+
+std::string why(std::errc error) {
+    return std::make_error_code(error).message();
+}
+
+// Runs the row in a child (a small disk needs a mount namespace of its own) and describes what
+// happened as the row's expectations read.
+std::optional<std::string> runRow(const Row& row) {
+    return inChild([&] {
+        const TempFolder temp;
+        const std::string at = temp.path().string();
+        const auto inTemp = [&](const std::string& text) { return replaced(text, "@", at); };
+        if (row.onSmallDisk) {
+            enterPrivateMountNamespace();
+            fs::create_directory(at + "/disk");
+            if (::mount("tmpfs", (at + "/disk").c_str(), "tmpfs", 0, "size=64k") != 0) {
+                throw ChildSkip("cannot mount a small tmpfs");
+            }
+        }
+        for (const auto& [path, bytes] : row.files) {
+            path.ends_with('/') ? (void)fs::create_directories(inTemp("@/" + path))
+                                : writeFile(inTemp("@/" + path), inTemp(bytes));
+        }
+        const auto before = contents(at);
+        std::optional<platform::Result<platform::FolderLock>> lock;
+        if (!row.locked.empty() &&
+            !lock.emplace(platform::FolderLock::tryAcquire(inTemp(row.locked)))) {
+            throw std::runtime_error("cannot take the lock");
+        }
+        std::vector<std::string> arguments;
+        for (const std::string& argument : row.arguments) {
+            arguments.push_back(inTemp(argument));
+        }
+        // The program itself must keep a closed pipe or a size limit from killing it.
+        std::signal(SIGPIPE, SIG_DFL);
+        std::signal(SIGXFSZ, SIG_DFL);
+        const CommandResult run = runCommand("cd '" + at + "' && exec 2>&1 && " +
+                                             inTemp(row.shell) + " " + cliCommand(arguments));
+        std::string output = std::regex_replace(run.output, std::regex(", [0-9.]+ s\n"), ", T s\n");
+        if (row.output.ends_with("...") &&
+            output.starts_with(row.output.substr(0, row.output.size() - 3))) {
+            output = row.output;
+        }
+        std::string changed;
+        const auto after = contents(at);
+        for (const auto& [path, shown] : after) {
+            if (!before.contains(path) || before.at(path) != shown) {
+                changed += path + shown + "\n";
+            }
+        }
+        for (const auto& [path, shown] : before) {
+            changed += after.contains(path) ? "" : "gone: " + path + "\n";
+        }
+        return replaced("exit " + std::to_string(run.status) + "\n" + output + "--\n" + changed, at,
+                        "@");
+    });
+}
+
+void expectRows(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+        const auto report = runRow(row);
+        if (!report) {
+            return;
+        }
+        EXPECT_EQ(*report,
+                  "exit " + std::to_string(row.status) + "\n" + row.output + "--\n" + row.changed)
+            << row.what;
+    }
+}
+
+const std::string loggedTo = std::string(text::kErrorsOccurred) + "\n@/log.txt\n";
+const std::string folderError(text::kFolderError), copyError(text::kCopyError),
+    deleteError(text::kDeleteError), notFound(text::kSourceNotFound),
+    unreadable(text::kFileUnreadable);
+
+// Settings as the window saves them: the current list, the placeholder mode, then the check boxes
+// always on top, extension rule, size rule, time rule, automatic run.
+std::string settings(const std::string& list, const std::string& placeholderAndChecks) {
+    return list + "\r\n" + placeholderAndChecks;
+}
+const std::string kNoRules = "False\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n";
+
+// A run that runs out of room: big.bin is to replace a small old backup, fresh.bin is new and
+// the small ones fit. The old backup comes through byte for byte and no temporary stays.
+Files fullDisk(const std::string& backup) {
+    return {{"src/big.bin", std::string(256 << 10, 'n')},
+            {"src/fresh.bin", std::string(256 << 10, 'f')},
+            {"src/small.txt", "fits"},
+            {"src/tiny.txt", "1"},  // a read of one byte is a whole file too
+            {backup + "/big.bin", "old backup"}};
+}
+std::string fullDiskErrors(const std::string& backup) {
+    return deleteError + ": @/" + backup + "/big.bin\n" + copyError + ": @/src/big.bin\n" +
+           copyError + ": @/src/fresh.bin\n" + loggedTo;
+}
+std::string fullDiskChanges(const std::string& backup) {
+    return backup + "/small.txt=fits\n" + backup +
+           "/tiny.txt=1\nlog.txt=" + errorEntry(deleteError, "@/" + backup + "/big.bin") +
+           errorEntry(copyError, "@/src/big.bin") + errorEntry(copyError, "@/src/fresh.bin") +
+           "\r\n\n";
+}
+
+TEST(CommandLine, RunsAndBatches) {
+    const std::string usage =
+        "\n\nUsage:\n  sorvik-cli run SOURCE BACKUP [--size-rule] [--time-rule]...";
+    const std::string pairs = "prog/Default.lst";
+    const std::string current = settings("@/prog/Default.lst", kNoRules);
+    expectRows({
+        {"a clean run; --exclude switches the extension rule on",
+         {{"src/a.bak", "skipped"}, {"src/sub/b.txt", "b"}},
+         {"run", "@/src", "@/bk", "--exclude", "BAK"},
+         0,
+         "copied 1 files (1 B), created 0 empty, skipped 1, errors 0, 2 folders, T s\n",
+         "bk/\nbk/sub/\nbk/sub/b.txt=b\n"},
+        {"relative folders are the working folder's; --quiet prints nothing",
+         {{"src/a.bak", "x"}, {"src/sub/b.txt", "b"}},
+         {"run", "src", "bk", "--quiet"},
+         0,
+         "",
+         "bk/\nbk/a.bak=x\nbk/sub/\nbk/sub/b.txt=b\n"},
+        {"errors go to standard error and to the log in code page 932",
+         {{"src/a.txt", "a"}},
+         {"run", "@/src", "@/missing/bk", "--log", "@/log.txt", "--quiet"},
+         1,
+         folderError + ": @/missing/bk\n" + loggedTo,
+         "log.txt=" + errorEntry(folderError, "@/missing/bk") + "\r\n\n"},
+        {"a missing source", {}, {"run", "@/none", "@/bk"}, 1, notFound + ": @/none\n", ""},
+        {"an overlapping pair",
+         {{"src/a.txt", "a"}},
+         {"run", "@/src", "@/src/"},
+         1,
+         std::string(text::kPairOverlaps) + "\n@/src\n@/src/\n",
+         ""},
+        {"another run holds the backup folder",
+         {{"src/a.txt", "a"}, {"bk/", ""}},
+         {"run", "@/src", "@/bk", "--quiet"},
+         1,
+         std::string(text::kAnotherRunInProgress) + "\n@/bk\n",
+         "",
+         "",
+         "@/bk"},
+        {"a standard error without a reader loses lines, not the run",
+         {{"src/a/f.txt", "f"}, {"src/b/g.txt", "g"}, {"bk/a", "a file where a folder must go"}},
+         {"run", "@/src", "@/bk", "--log", "@/log.txt", "--quiet"},
+         1,
+         "",
+         "bk/b/\nbk/b/g.txt=g\nlog.txt=" + errorEntry(folderError, "@/bk/a") + "\r\n\n",
+         "mkfifo .p && exec 3<>.p 2>.p 3<&- &&"},
+        {"a file size limit leaves the old backup whole",
+         fullDisk("bk"),
+         {"run", "@/src", "@/bk", "--log", "@/log.txt", "--quiet"},
+         1,
+         fullDiskErrors("bk"),
+         fullDiskChanges("bk"),
+         "ulimit -f 128 &&"},
+        {"no command", {}, {}, 2, "sorvik-cli: no command given" + usage, ""},
+        {"an unknown option",
+         {},
+         {"run", "/a", "/b", "--bogus"},
+         2,
+         "sorvik-cli: unknown option --bogus" + usage,
+         ""},
+        {"help", {}, {"--help"}, 0, usage.substr(2), ""},
+        {"a batch runs every pair of the current list with the saved options",
+         {{"one/a.txt", "aaa"},
+          {"one/old.bak", "excluded"},
+          {"two/sub/b.txt", "bb"},
+          {"data/Sorvik/sorvik01.ini",
+           settings("@/data/Sorvik/Default.lst", "True\r\n 0 \r\n 1 \r\n 0 \r\n 0 \r\n 0 \r\n")},
+          {"data/Sorvik/sorvik02.ini", "bak\r\n"},
+          {"data/Sorvik/Default.lst", "@/one\r\n@/bk-one\r\n@/two\r\n@/bk-two\r\n"}},
+         {"batch"},
+         0,
+         "copied 0 files (0 B), created 2 empty, skipped 1, errors 0, 3 folders, T s\n",
+         "bk-one/\nbk-one/a.txt=\nbk-two/\nbk-two/sub/\nbk-two/sub/b.txt=\n",
+         "XDG_DATA_HOME=@/data"},
+        {"the errors of every pair go to the folder's log in pair order",
+         {{"zz-src/sub/f.txt", "f"},
+          {"zz-bk/sub", "in the way"},
+          {"aa-src/sub/f.txt", "f"},
+          {"aa-bk/sub", "in the way"},
+          {"prog/sorvik01.ini", current},
+          {pairs, "@/zz-src\r\n@/zz-bk\r\n@/aa-src\r\n@/aa-bk\r\n"}},
+         {"batch", "--folder", "@/prog", "--quiet"},
+         1,
+         folderError + ": @/zz-bk/sub\n" + folderError + ": @/aa-bk/sub\n" +
+             std::string(text::kErrorsOccurred) + "\n@/prog/ErrorLog.txt\n",
+         "prog/ErrorLog.txt=" + errorEntry(folderError, "@/zz-bk/sub") +
+             errorEntry(folderError, "@/aa-bk/sub") + "\r\n\n"},
+        {"another run holds the program folder",
+         {{"src/f.txt", "f"}, {"prog/sorvik01.ini", current}, {pairs, "@/src\r\n@/bk\r\n"}},
+         {"batch", "--folder", "@/prog"},
+         1,
+         std::string(text::kAnotherRunInProgress) + "\n",
+         "",
+         "",
+         "@/prog"},
+        {"a batch whose one problem is a missing source",
+         {{"src/f.txt", "f"},
+          {"prog/sorvik01.ini", current},
+          {pairs, "@/gone\r\n@/bk-gone\r\n@/src\r\n@/bk\r\n"}},
+         {"batch", "--folder", "prog", "--quiet"},
+         1,
+         notFound + ": @/gone\n",
+         "bk/\nbk/f.txt=f\n"},
+        {"a batch whose one problem is an overlapping pair",
+         {{"src/f.txt", "f"},
+          {"prog/sorvik01.ini", current},
+          {pairs, "@/src\r\n@/src\r\n@/src\r\n@/bk\r\n"}},
+         {"batch", "--folder", "prog", "--quiet"},
+         1,
+         std::string(text::kPairOverlaps) + "\n@/src\n@/src\n",
+         "bk/\nbk/f.txt=f\n"},
+        {"a list named on the command line, both paths relative",
+         {{"src/f.txt", "f"},
+          {"prog/sorvik01.ini", current},
+          {pairs, "@/src\r\n@/bk-current\r\n"},
+          {"other.lst", "@/src\r\n@/bk-other\r\n"}},
+         {"batch", "--folder", "prog", "--list", "other.lst", "--quiet"},
+         0,
+         "",
+         "bk-other/\nbk-other/f.txt=f\n"},
+        // A list entry the system cannot take as it is never reaches it: one holding a NUL would
+        // be cut there and fill another folder. Each message fits on a console.
+        {"pairs that cannot run are told and the next pair still runs",
+         {{"src/f.txt", "f"},
+          {"src/sub/g.txt", "g"},
+          {"prog/sorvik01.ini", current},
+          {pairs, "@/gone\r\n@/bk-gone\r\n/" + std::string(10'000'000, 'x') +
+                      "\r\n@/bk-long\r\n@/src\r\n@/bk-nul\0evil\r\n@/src\0x\r\n@/bk-nul\r\n"
+                      "@/src\r\n@/bk\r\n"s}},
+         {"batch", "--folder", "prog", "--quiet"},
+         1,
+         notFound + ": @/gone\n" + notFound + ": /" + std::string(499, 'x') + "…" +
+             std::string(500, 'x') + "\n" + std::string(text::kBadBackupFolder) +
+             "\n@/bk-nul?evil\n" + notFound + ": @/src?x\n",
+         "bk/\nbk/f.txt=f\nbk/sub/\nbk/sub/g.txt=g\n"},
+        {"a batch option it does not know",
+         {},
+         {"batch", "--bogus"},
+         2,
+         "sorvik-cli: unknown option --bogus" + usage,
+         ""},
+        // A batch that cannot read what it needs names the file and the reason and runs nothing:
+        // a scheduled batch that silently backs up nothing is the worst way for a backup to fail.
+        {"no settings, so no current list",
+         {{"prog/", ""}},
+         {"batch", "--folder", "prog"},
+         2,
+         unreadable + "\n@/prog/sorvik01.ini\n" + why(std::errc::no_such_file_or_directory) + "\n",
+         ""},
+        {"a list on the command line that is not there",
+         {{"prog/", ""}},
+         {"batch", "--folder", "prog", "--list", "none.lst"},
+         2,
+         unreadable + "\n@/none.lst\n" + why(std::errc::no_such_file_or_directory) + "\n",
+         ""},
+        {"settings naming a list that is not there",
+         {{"prog/sorvik01.ini", "@/gone.lst\r\n"}},
+         {"batch", "--folder", "prog"},
+         2,
+         unreadable + "\n@/gone.lst\n" + why(std::errc::no_such_file_or_directory) + "\n",
+         ""},
+        {"settings naming a relative list",
+         {{"prog/sorvik01.ini", "Default.lst\r\n"}},
+         {"batch", "--folder", "prog"},
+         2,
+         unreadable + "\nDefault.lst\n" + why(std::errc::invalid_argument) + "\n",
+         ""},
+        {"settings naming no list",
+         {{"prog/sorvik01.ini", "\r\n"}},
+         {"batch", "--folder", "prog"},
+         2,
+         unreadable + "\n@/prog/sorvik01.ini\n" + why(std::errc::invalid_argument) + "\n",
+         ""},
+        {"settings that are not text",
+         {{"prog/sorvik01.ini", "\x81"}},
+         {"batch", "--folder", "prog", "--list", "none.lst"},
+         2,
+         unreadable + "\n@/prog/sorvik01.ini\n" + why(std::errc::illegal_byte_sequence) + "\n",
+         ""},
+        {"excluded extensions that are not text",
+         {{"prog/sorvik02.ini", "\x81"}},
+         {"batch", "--folder", "prog", "--list", "none.lst"},
+         2,
+         unreadable + "\n@/prog/sorvik02.ini\n" + why(std::errc::illegal_byte_sequence) + "\n",
+         ""},
+        {"a list that is not text",
+         {{"prog/", ""}, {"bad.lst", "\x81"}},
+         {"batch", "--folder", "prog", "--list", "bad.lst"},
+         2,
+         unreadable + "\n@/bad.lst\n" + why(std::errc::illegal_byte_sequence) + "\n",
+         ""},
+        {"no such program folder",
+         {},
+         {"batch", "--folder", "nowhere"},
+         2,
+         unreadable + "\n@/nowhere\n" + why(std::errc::no_such_file_or_directory) + "\n",
+         ""},
+    });
+}
+
+TEST(CommandLine, AFullSmallDiskLeavesTheOldBackupWhole) {
+    expectRows({{"a full disk",
+                 fullDisk("disk/bk"),
+                 {"run", "@/src", "@/disk/bk", "--log", "@/log.txt", "--quiet"},
+                 1,
+                 fullDiskErrors("disk/bk"),
+                 fullDiskChanges("disk/bk"),
+                 "",
+                 "",
+                 true}});
+}
+
+// How the arguments are read, rows of arguments and the command they give.
+std::string describe(const cli::Command& command) {
+    if (const auto* run = std::get_if<cli::RunCommand>(&command)) {
+        const auto& o = run->options;
+        std::string text = "run " + run->source + " " + run->backup;
+        text += std::string(o.sizeRule ? " size" : "") + (o.timeRule ? " time" : "") +
+                (o.placeholder ? " placeholder" : "") + (o.extensionRule ? " exclude" : "");
+        for (const std::string& extension : o.excludedExtensions) {
+            text += " ." + extension;
+        }
+        return text + (run->logPath.empty() ? "" : " log " + run->logPath) +
+               (run->quiet ? " quiet" : "");
+    }
+    if (const auto* batch = std::get_if<cli::BatchCommand>(&command)) {
+        return "batch [" + batch->folder + "] [" + batch->list + "]" +
+               (batch->quiet ? " quiet" : "");
+    }
+    if (const auto* error = std::get_if<cli::UsageError>(&command)) {
+        return "usage: " + error->reason;
+    }
+    return "help";
+}
+
+TEST(CommandLine, ReadsTheArguments) {
+    const struct {
+        std::vector<std::string> arguments;
+        const char* command;
+    } rows[] = {
+        {{"run", "--size-rule", "/s", "--time-rule", "/b", "--placeholder", "--quiet", "--exclude",
+          "bak", "--exclude=tmp", "--log=/l.txt"},
+         "run /s /b size time placeholder exclude .bak .tmp log /l.txt quiet"},
+        {{"run", "--", "--s", "/b"}, "run --s /b"},
+        {{"run", "/s", "/b", "--log", "/l"}, "run /s /b log /l"},
+        {{"--help"}, "help"},
+        {{"-h"}, "help"},
+        {{"help"}, "help"},
+        {{"batch", "--quiet", "--folder", "f", "--list=l.lst"}, "batch [f] [l.lst] quiet"},
+        {{"batch", "--folder=f", "--list", "l"}, "batch [f] [l]"},
+        {{}, "usage: no command given"},
+        {{"copy", "/s", "/b"}, "usage: unknown command copy"},
+        {{"run", "/s"}, "usage: run needs a source folder and a backup folder"},
+        {{"run", "/s", "/b", "/c"}, "usage: run needs a source folder and a backup folder"},
+        {{"run", "/s", "/b", "--log="}, "usage: --log needs a file"},
+        {{"run", "/s", "/b", "--log"}, "usage: --log needs a file"},
+        {{"run", "/s", "/b", "--exclude"}, "usage: --exclude needs an extension"},
+        {{"run", "/s", "/b", "--excluded=x"}, "usage: unknown option --excluded=x"},
+        {{"batch", "--folder"}, "usage: --folder needs a folder"},
+        {{"batch", "--list="}, "usage: --list needs a file"},
+        {{"batch", "/stray"}, "usage: batch takes no folders of its own: /stray"},
+        {{"batch", "--size-rule"}, "usage: unknown option --size-rule"},
     };
-    const test::ChildOutcome child = test::runInChild(withClosedStandardError);
-    ASSERT_EQ(child.end, test::ChildOutcome::End::finished) << child.report;
-    EXPECT_EQ(child.report, "1");
-    EXPECT_EQ(readFile(temp / "bk/b/g.txt"), "g");
-    EXPECT_TRUE(fs::exists(temp / "log.txt"));
-}
-
-TEST(CommandLine, WrongUsageExitsTwoAndHelpShowsBothForms) {
-    // Which arguments are wrong is the parser's table below; here, what the program does then.
-    for (const auto& arguments :
-         std::vector<std::vector<std::string>>{{}, {"run", "/a", "/b", "--bogus"}}) {
-        const auto wrong = cli(arguments);
-        EXPECT_EQ(wrong.status, 2) << testing::PrintToString(arguments);
-        EXPECT_TRUE(contains(wrong.output, "Usage:")) << wrong.output;
-    }
-    const auto help = cli({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(contains(help.output, "sorvik-cli run SOURCE BACKUP")) << help.output;
-    EXPECT_TRUE(contains(help.output, "sorvik-cli batch")) << help.output;
-}
-
-TEST(CommandLine, ParsesRunOptions) {
-    const Command all =
-        parseCommandLine({"run", "--size-rule", "/s", "--time-rule", "/b", "--placeholder",
-                          "--quiet", "--exclude", "bak", "--exclude=tmp", "--log=/l.txt"});
-    const auto* run = std::get_if<RunCommand>(&all);
-    ASSERT_NE(run, nullptr);
-    EXPECT_EQ(run->source + " " + run->backup + " " + run->logPath, "/s /b /l.txt");
-    EXPECT_TRUE(run->options.sizeRule && run->options.timeRule && run->options.placeholder &&
-                run->options.extensionRule && run->quiet);
-    EXPECT_EQ(run->options.excludedExtensions, (std::vector<std::string>{"bak", "tmp"}));
-
-    const Command plain = parseCommandLine({"run", "--", "--s", "/b"});
-    run = std::get_if<RunCommand>(&plain);
-    ASSERT_NE(run, nullptr);
-    EXPECT_EQ(run->source, "--s");
-    EXPECT_FALSE(run->options.extensionRule || run->options.sizeRule || run->options.timeRule ||
-                 run->options.placeholder || run->quiet || !run->logPath.empty());
-
-    for (const char* help : {"--help", "-h", "help"}) {
-        EXPECT_TRUE(std::holds_alternative<HelpCommand>(parseCommandLine({help}))) << help;
-    }
-    for (const auto& wrong :
-         std::vector<std::vector<std::string>>{{},
-                                               {"run", "/s"},
-                                               {"run", "/s", "/b", "--log="},
-                                               {"run", "/s", "/b", "--log"},
-                                               {"run", "/s", "/b", "--exclude"},
-                                               {"run", "/s", "/b", "/c"},
-                                               {"run", "/s", "/b", "--excluded=x"},
-                                               {"copy", "/s", "/b"}}) {
-        EXPECT_TRUE(std::holds_alternative<UsageError>(parseCommandLine(wrong)))
-            << testing::PrintToString(wrong);
+    for (const auto& row : rows) {
+        EXPECT_EQ(describe(cli::parseCommandLine(row.arguments)), row.command)
+            << testing::PrintToString(row.arguments);
     }
 }
 
 }  // namespace
-}  // namespace sorvik::cli
+}  // namespace sorvik::test

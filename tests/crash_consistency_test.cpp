@@ -1,21 +1,13 @@
+// A run killed at any writing call leaves each backup file old or new, never half, and the next
+// run finishes the job and clears what the killed one left.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <limits>
-#include <map>
 #include <set>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/temporary_name.h"
-#include "tests/support/child_process.h"
-#include "tests/support/sorvik_cli.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/tree_snapshot.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {
@@ -84,7 +76,7 @@ struct Scene {
         backupBefore = snapshotTree(backup);
     }
     std::string run() const {
-        return sorvikCliCommand({"run", source, backup, "--time-rule", "--quiet"});
+        return cliCommand({"run", source, backup, "--time-rule", "--quiet"});
     }
 };
 
@@ -156,8 +148,6 @@ void expectConsistentAfterKill(const Scene& scene) {
     }
 }
 
-// A run killed at any writing call leaves each backup file old or new, never half, and the next
-// run finishes the job and clears what the killed one left.
 TEST(CrashConsistency, AKilledRunLeavesWholeFilesAndTheNextRunFinishesIt) {
     if (runCommand("command -v strace").status != 0) {
         GTEST_SKIP() << "strace is not installed (scripts/install-dependencies.sh installs it)";

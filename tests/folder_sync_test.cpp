@@ -1,13 +1,10 @@
+// Which files a run copies, skips or creates empty, and that it never changes the source.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <optional>
 
-#include "engine/messages.h"
-#include "tests/support/engine_run.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {
@@ -64,6 +61,7 @@ TEST(FolderSync, DecisionTable) {
             if (row.backup) {
                 put(temp / "bk/report.BAK", *row.backup);
             }
+            const auto sourceBefore = snapshotTree(temp / "src");
             const RunRecord run = runBackup(temp / "src", temp / "bk",
                                             {(row.rules & ext) != 0,
                                              (row.rules & size) != 0,
@@ -71,6 +69,7 @@ TEST(FolderSync, DecisionTable) {
                                              false,
                                              {"txt", "bak"}});
             EXPECT_EQ(run.entries, "") << row.what << " beside " << neighbours;
+            EXPECT_EQ(snapshotTree(temp / "src"), sourceBefore) << row.what;
             const std::string file = temp / "bk/report.BAK";
             EXPECT_EQ(fs::exists(file) ? std::optional(readFile(file)) : std::nullopt, row.expected)
                 << row.what << " beside " << neighbours;
@@ -89,12 +88,14 @@ TEST(FolderSync, PlaceholderModeCreatesEmptyFilesAndCopiesNothing) {
     put(temp / "bk/same.txt", {"kept", kNew});
     engine::RunOptions options;
     options.timeRule = options.placeholder = true;
+    const auto sourceBefore = snapshotTree(temp / "src");
     const RunRecord run = runBackup(temp / "src", temp / "bk", options);
+    EXPECT_EQ(snapshotTree(temp / "src"), sourceBefore);
     EXPECT_EQ(readFile(temp / "bk/changed.txt"), "");
     EXPECT_EQ(readFile(temp / "bk/new.txt"), "");
     EXPECT_EQ(readFile(temp / "bk/same.txt"), "kept");
     EXPECT_EQ(run.captions,
-              (std::vector<std::string>{std::string(engine::text::kScanning), temp / "bk",
+              (std::vector<std::string>{std::string(text::kScanning), temp / "bk",
                                         temp / "bk/changed.txt", temp / "bk/new.txt"}));
 }
 
@@ -119,10 +120,18 @@ TEST(FolderSync, BacksUpExactlyTheOrdinaryFiles) {
         writeFile(temp / (std::string("bk/") + name), "half-written");
     }
     writeFile(temp / "src/sub/f.txt", "f");
-    EXPECT_EQ(runBackup(temp / "src", temp / "bk").entries, "");
+    writeFile(temp / "src/read-only.txt", "ro");
+    ASSERT_EQ(::chmod((temp / "src/read-only.txt").c_str(), 0444), 0);
+    const auto sourceBefore = snapshotTree(temp / "src");
+    // The second run meets every backup file already there and replaces it.
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(runBackup(temp / "src", temp / "bk").entries, "");
+        EXPECT_EQ(snapshotTree(temp / "src"), sourceBefore);
+    }
     EXPECT_EQ(namesIn(temp / "bk"),
               ".dotfile .sorvik-0123456789abcdef.tmpx .sorvik-Ab12Cd .sorvik-ab12CD generated "
-              "link.txt only-in-backup.txt sub");
+              "link.txt only-in-backup.txt read-only.txt sub");
+    EXPECT_EQ(readFile(temp / "bk/read-only.txt"), "ro");
     EXPECT_EQ(namesIn(temp / "bk/sub"), "f.txt");
     EXPECT_EQ(readFile(temp / "bk/generated"), "");
     EXPECT_FALSE(fs::is_symlink(temp / "bk/link.txt"));

@@ -1,16 +1,9 @@
 #include "lists/list_append.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
-#include <cstring>
-#include <filesystem>
 
 #include "lists/list_file.h"
-#include "tests/support/child_process.h"
-#include "tests/support/engine_run.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {
@@ -84,27 +77,19 @@ TEST(ListAppend, AListThatCannotBeReplacedStaysWholeBesideItsWorkCopy) {
     TempFolder temp;
     const std::string list = temp / "daily.lst";
     writeFile(list, kTwoPairs);
-    const auto limited = [&] {
-        std::signal(SIGXFSZ, SIG_IGN);  // writes past the limit fail with EFBIG
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = kTwoPairs.size();
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-            throw ChildSkip(std::string("setrlimit: ") + std::strerror(errno));
-        }
+    const auto report = inChild([&] {
+        limitFileSize(kTwoPairs.size());
         const auto failure = appendPairToList(list, {"/e", "/f"});
         if (!failure) {
             return std::string("added");
         }
         return std::string(failure->step == Step::writeList ? "list" : "other step") + " " +
                (failure->path == list ? "at the list" : failure->path);
-    };
-    const ChildOutcome child = runInChild(limited);
-    if (child.end == ChildOutcome::End::skipped) {
-        GTEST_SKIP() << child.report;
+    });
+    if (!report) {
+        return;
     }
-    ASSERT_EQ(child.end, ChildOutcome::End::finished) << child.report;
-    EXPECT_EQ(child.report, "list at the list");
+    EXPECT_EQ(*report, "list at the list");
     EXPECT_EQ(readFile(list), kTwoPairs);
     EXPECT_EQ(readFile(lists::workCopyPath(list)), kTwoPairs);
     EXPECT_EQ(namesIn(temp.path()), "daily.lst daily.lst-");

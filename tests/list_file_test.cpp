@@ -1,18 +1,10 @@
 #include "lists/list_file.h"
 
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <cstring>
-#include <ostream>
-
-#include "tests/support/child_process.h"
-#include "tests/support/engine_run.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::lists {
 // Lets a failing comparison show the entries instead of their bytes.
@@ -31,22 +23,6 @@ using lists::writeListFile;
 using Pairs = std::vector<PathPair>;
 
 constexpr std::string_view kMark = "\xEF\xBB\xBF";
-
-void expectReport(const ChildOutcome& child, const std::string& expected) {
-    if (child.end == ChildOutcome::End::skipped) {
-        GTEST_SKIP() << child.report;
-    }
-    ASSERT_EQ(child.end, ChildOutcome::End::finished) << child.report;
-    EXPECT_EQ(child.report, expected);
-}
-
-// Root reads and writes everything: become nobody for good before a permission test.
-void becomeNobody() {
-    if (::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-        throw ChildSkip(std::string("cannot give up root: ") + std::strerror(errno));
-    }
-}
 
 std::string describe(std::error_code error) {
     if (!error) {
@@ -93,20 +69,15 @@ TEST(ListFileWrite, AWriteCutShortByAFileSizeLimitLeavesTheOldListWhole) {
     for (int i = 0; i < 2000; ++i) {
         many.push_back({"/source/" + std::string(90, 's'), "/backup/" + std::to_string(i)});
     }
-    const auto limited = [&] {
-        // Writes past the limit fail with EFBIG instead of killing the process.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 16 * 1024;
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-            throw ChildSkip(std::string("setrlimit: ") + std::strerror(errno));
-        }
+    const auto report = inChild([&] {
+        limitFileSize(16 * 1024);
         const std::error_code error = writeListFile(path, many);
         return std::string(error ? "failed" : "written") + "\n" + readFile(path) +
                namesIn(temp.path());
-    };
-    expectReport(runInChild(limited), "failed\n" + old + "list.lst");
+    });
+    if (report) {
+        EXPECT_EQ(*report, "failed\n" + old + "list.lst");
+    }
 }
 
 TEST(ListFileRoundTrip, EveryEntryComesBackAsItWasInItsPlace) {
@@ -175,20 +146,24 @@ TEST(ListFileRead, WithoutAnOrdinaryFileAtThePathTheListIsEmptyAndNothingIsCreat
     makeSocket(temp / "socket.lst");
     const std::string before = namesIn(temp.path());
     // In a child, so a FIFO opened by mistake fails the test instead of hanging it.
-    const auto read = [&] {
-        std::string report;
-        for (const char* name : {"missing.lst", "empty.lst", "folder.lst", "dangling.lst",
-                                 "fifo.lst", "socket.lst", "link.lst"}) {
-            const auto pairs = readListFile(temp / name);
-            report += std::string(name) + ": " +
-                      (pairs ? std::to_string(pairs->size()) : pairs.error().message()) + "\n";
-        }
-        return report + namesIn(temp.path());
-    };
-    expectReport(runInChild(read, 30),
-                 "missing.lst: 0\nempty.lst: 0\nfolder.lst: 0\ndangling.lst: 0\nfifo.lst: 0\n"
-                 "socket.lst: 0\nlink.lst: 1\n" +
-                     before);
+    const auto report = inChild(
+        [&] {
+            std::string found;
+            for (const char* name : {"missing.lst", "empty.lst", "folder.lst", "dangling.lst",
+                                     "fifo.lst", "socket.lst", "link.lst"}) {
+                const auto pairs = readListFile(temp / name);
+                found += std::string(name) + ": " +
+                         (pairs ? std::to_string(pairs->size()) : pairs.error().message()) + "\n";
+            }
+            return found + namesIn(temp.path());
+        },
+        30);
+    if (report) {
+        EXPECT_EQ(*report,
+                  "missing.lst: 0\nempty.lst: 0\nfolder.lst: 0\ndangling.lst: 0\nfifo.lst: 0\n"
+                  "socket.lst: 0\nlink.lst: 1\n" +
+                      before);
+    }
     EXPECT_EQ(*readListFile(temp / "link.lst"), (Pairs{{"/a", "/b"}}));
 }
 
@@ -211,15 +186,17 @@ TEST(ListFileRead, AFileThatCannotBeReadIsAnError) {
     writeFile(path, "/a\r\n/b\r\n");
     ASSERT_EQ(::chmod(temp.path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
-    const auto asNobody = [&] {
+    const auto report = inChild([&] {
         becomeNobody();
         if (::access(path.c_str(), R_OK) == 0) {
             throw ChildSkip("this process still reads a file of mode 000");
         }
         const auto read = readListFile(path);
         return read ? "read " + std::to_string(read->size()) + " pairs" : describe(read.error());
-    };
-    expectReport(runInChild(asNobody), "permission denied");
+    });
+    if (report) {
+        EXPECT_EQ(*report, "permission denied");
+    }
 }
 
 }  // namespace

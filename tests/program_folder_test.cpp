@@ -7,8 +7,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "tests/support/engine_run.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {

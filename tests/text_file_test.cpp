@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "tests/support/engine_run.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {
