@@ -1,7 +1,7 @@
 // sorvik-cli as a user or a scheduler starts it. Each row runs the program in a fresh temporary
-// folder ("@" in a row stands for its path) holding the row's files ("path/" is a folder) and
-// checks the exit status, what the program printed (its messages on standard error, then the
-// summary on standard output) and every file and folder that changed under the folder.
+// folder ("@" in a row stands for its path) holding the row's files ("path=bytes" or "path/" for
+// a folder, joined by "|") and checks the exit status, what the program printed (its messages on
+// standard error, then the summary on standard output) and every file and folder that changed.
 #include "cli/command_line.h"
 
 #include <gtest/gtest.h>
@@ -22,16 +22,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using Files = std::vector<std::pair<std::string, std::string>>;
 
 struct Row {
     const char* what;
-    Files files;
-    std::vector<std::string> arguments;
-    int status;
-    std::string output;      // "..." at its end: the output starts so
-    std::string changed;     // "path/" a new folder, "path=bytes" a new or changed file, one a line
-    std::string shell = {};  // put before the command: assignments, ulimit, redirections
+    std::string files;
+    std::string arguments;     // split at spaces
+    std::string expected;      // exit status, output, "--", what changed: "path/" a new folder,
+                               // "path=bytes" a new or changed file, one a line
+    std::string shell = {};    // put before the command: assignments, ulimit, redirections
     std::string locked = {};   // a folder another run holds locked meanwhile
     bool onSmallDisk = false;  // a 64 KiB tmpfs at @/disk
 };
@@ -41,6 +39,16 @@ std::string replaced(std::string text, std::string_view from, std::string_view t
         text.replace(at, from.size(), to);
     }
     return text;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0, end = 0; end != std::string::npos && !text.empty();
+         start = end + 1) {
+        end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+    }
+    return parts;
 }
 
 // Folders as "path/", files as "path=bytes": decoded when they are code page 932, so an error log
@@ -62,10 +70,6 @@ std::map<std::string, std::string> contents(const fs::path& root) {
     return found;
 }
 
-std::string why(std::errc error) {
-    return std::make_error_code(error).message();
-}
-
 // Runs the row in a child (a small disk needs a mount namespace of its own) and describes what
 // happened as the row's expectations read.
 std::optional<std::string> runRow(const Row& row) {
@@ -80,9 +84,10 @@ std::optional<std::string> runRow(const Row& row) {
                 throw ChildSkip("cannot mount a small tmpfs");
             }
         }
-        for (const auto& [path, bytes] : row.files) {
-            path.ends_with('/') ? (void)fs::create_directories(inTemp("@/" + path))
-                                : writeFile(inTemp("@/" + path), inTemp(bytes));
+        for (const std::string& file : split(inTemp(row.files), '|')) {
+            const std::size_t is = file.find('=');
+            is == std::string::npos ? (void)fs::create_directories(at + "/" + file)
+                                    : writeFile(at + "/" + file.substr(0, is), file.substr(is + 1));
         }
         const auto before = contents(at);
         std::optional<platform::Result<platform::FolderLock>> lock;
@@ -90,289 +95,170 @@ std::optional<std::string> runRow(const Row& row) {
             !lock.emplace(platform::FolderLock::tryAcquire(inTemp(row.locked)))) {
             throw std::runtime_error("cannot take the lock");
         }
-        std::vector<std::string> arguments;
-        for (const std::string& argument : row.arguments) {
-            arguments.push_back(inTemp(argument));
-        }
         // The program itself must keep a closed pipe or a size limit from killing it.
         std::signal(SIGPIPE, SIG_DFL);
         std::signal(SIGXFSZ, SIG_DFL);
-        const CommandResult run = runCommand("cd '" + at + "' && exec 2>&1 && " +
-                                             inTemp(row.shell) + " " + cliCommand(arguments));
-        std::string output = std::regex_replace(run.output, std::regex(", [0-9.]+ s\n"), ", T s\n");
-        if (row.output.ends_with("...") &&
-            output.starts_with(row.output.substr(0, row.output.size() - 3))) {
-            output = row.output;
-        }
-        std::string changed;
+        const CommandResult run =
+            runCommand("cd '" + at + "' && exec 2>&1 && " + inTemp(row.shell) + " " +
+                       cliCommand(split(inTemp(row.arguments), ' ')));
+        std::string report =
+            std::to_string(run.status) + "\n" +
+            replaced(std::regex_replace(run.output, std::regex(", [0-9.]+ s\n"), ", T s\n"),
+                     cli::usageText(), "<usage>\n") +
+            "--\n";
         const auto after = contents(at);
         for (const auto& [path, shown] : after) {
             if (!before.contains(path) || before.at(path) != shown) {
-                changed += path + shown + "\n";
+                report += path + shown + "\n";
             }
         }
         for (const auto& [path, shown] : before) {
-            changed += after.contains(path) ? "" : "gone: " + path + "\n";
+            report += after.contains(path) ? "" : "gone: " + path + "\n";
         }
-        return replaced("exit " + std::to_string(run.status) + "\n" + output + "--\n" + changed, at,
-                        "@");
+        return replaced(report, at, "@");
     });
 }
 
 void expectRows(const std::vector<Row>& rows) {
     for (const Row& row : rows) {
-        const auto report = runRow(row);
-        if (!report) {
-            return;
+        if (const auto report = runRow(row)) {
+            EXPECT_EQ(*report, row.expected) << row.what;
         }
-        EXPECT_EQ(*report,
-                  "exit " + std::to_string(row.status) + "\n" + row.output + "--\n" + row.changed)
-            << row.what;
     }
 }
 
 const std::string loggedTo = std::string(text::kErrorsOccurred) + "\n@/log.txt\n";
 const std::string folderError(text::kFolderError), copyError(text::kCopyError),
     deleteError(text::kDeleteError), notFound(text::kSourceNotFound),
-    unreadable(text::kFileUnreadable);
+    unreadable(text::kFileUnreadable), busy(text::kAnotherRunInProgress);
 
-// Settings as the window saves them: the current list, the placeholder mode, then the check boxes
-// always on top, extension rule, size rule, time rule, automatic run.
-std::string settings(const std::string& list, const std::string& placeholderAndChecks) {
-    return list + "\r\n" + placeholderAndChecks;
-}
-const std::string kNoRules = "False\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n";
+// Settings as the window saves them: the current list, "True" or "False" for the placeholder
+// mode, then the check boxes always on top, extension rule, size rule, time rule, automatic run.
+const std::string settings =
+    "prog/sorvik01.ini=@/prog/Default.lst\r\nFalse\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 "
+    "\r\n|prog/Default.lst=";
 
 // A run that runs out of room: big.bin is to replace a small old backup, fresh.bin is new and
-// the small ones fit. The old backup comes through byte for byte and no temporary stays.
-Files fullDisk(const std::string& backup) {
-    return {{"src/big.bin", std::string(256 << 10, 'n')},
-            {"src/fresh.bin", std::string(256 << 10, 'f')},
-            {"src/small.txt", "fits"},
-            {"src/tiny.txt", "1"},  // a read of one byte is a whole file too
-            {backup + "/big.bin", "old backup"}};
+// the small ones fit (a read of one byte is a whole file too). The old backup comes through byte
+// for byte and no temporary stays.
+Row fullDisk(const char* what, const std::string& backup) {
+    return {what,
+            "src/big.bin=" + std::string(256 << 10, 'n') +
+                "|src/fresh.bin=" + std::string(256 << 10, 'f') +
+                "|src/small.txt=fits|src/tiny.txt=1|" + backup + "/big.bin=old backup",
+            "run @/src @/" + backup + " --log @/log.txt --quiet",
+            "1\n" + deleteError + ": @/" + backup + "/big.bin\n" + copyError + ": @/src/big.bin\n" +
+                copyError + ": @/src/fresh.bin\n" + loggedTo + "--\n" + backup +
+                "/small.txt=fits\n" + backup +
+                "/tiny.txt=1\nlog.txt=" + errorEntry(deleteError, "@/" + backup + "/big.bin") +
+                errorEntry(copyError, "@/src/big.bin") + errorEntry(copyError, "@/src/fresh.bin") +
+                "\r\n\n"};
 }
-std::string fullDiskErrors(const std::string& backup) {
-    return deleteError + ": @/" + backup + "/big.bin\n" + copyError + ": @/src/big.bin\n" +
-           copyError + ": @/src/fresh.bin\n" + loggedTo;
-}
-std::string fullDiskChanges(const std::string& backup) {
-    return backup + "/small.txt=fits\n" + backup +
-           "/tiny.txt=1\nlog.txt=" + errorEntry(deleteError, "@/" + backup + "/big.bin") +
-           errorEntry(copyError, "@/src/big.bin") + errorEntry(copyError, "@/src/fresh.bin") +
-           "\r\n\n";
+
+std::string why(std::errc error) {
+    return std::make_error_code(error).message();
 }
 
 TEST(CommandLine, RunsAndBatches) {
-    const std::string usage =
-        "\n\nUsage:\n  sorvik-cli run SOURCE BACKUP [--size-rule] [--time-rule]...";
-    const std::string pairs = "prog/Default.lst";
-    const std::string current = settings("@/prog/Default.lst", kNoRules);
+    const std::string notThere = why(std::errc::no_such_file_or_directory) + "\n--\n";
+    const std::string notText = why(std::errc::illegal_byte_sequence) + "\n--\n";
+    Row sizeLimit = fullDisk("a file size limit leaves the old backup whole", "bk");
+    sizeLimit.shell = "ulimit -f 128 &&";
     expectRows({
-        {"a clean run; --exclude switches the extension rule on",
-         {{"src/a.bak", "skipped"}, {"src/sub/b.txt", "b"}},
-         {"run", "@/src", "@/bk", "--exclude", "BAK"},
-         0,
-         "copied 1 files (1 B), created 0 empty, skipped 1, errors 0, 2 folders, T s\n",
+        {"a clean run; --exclude switches the extension rule on", "src/a.bak=x|src/sub/b.txt=b",
+         "run @/src @/bk --exclude BAK",
+         "0\ncopied 1 files (1 B), created 0 empty, skipped 1, errors 0, 2 folders, T s\n--\n"
          "bk/\nbk/sub/\nbk/sub/b.txt=b\n"},
         {"relative folders are the working folder's; --quiet prints nothing",
-         {{"src/a.bak", "x"}, {"src/sub/b.txt", "b"}},
-         {"run", "src", "bk", "--quiet"},
-         0,
-         "",
-         "bk/\nbk/a.bak=x\nbk/sub/\nbk/sub/b.txt=b\n"},
-        {"errors go to standard error and to the log in code page 932",
-         {{"src/a.txt", "a"}},
-         {"run", "@/src", "@/missing/bk", "--log", "@/log.txt", "--quiet"},
-         1,
-         folderError + ": @/missing/bk\n" + loggedTo,
-         "log.txt=" + errorEntry(folderError, "@/missing/bk") + "\r\n\n"},
-        {"a missing source", {}, {"run", "@/none", "@/bk"}, 1, notFound + ": @/none\n", ""},
-        {"an overlapping pair",
-         {{"src/a.txt", "a"}},
-         {"run", "@/src", "@/src/"},
-         1,
-         std::string(text::kPairOverlaps) + "\n@/src\n@/src/\n",
-         ""},
-        {"another run holds the backup folder",
-         {{"src/a.txt", "a"}, {"bk/", ""}},
-         {"run", "@/src", "@/bk", "--quiet"},
-         1,
-         std::string(text::kAnotherRunInProgress) + "\n@/bk\n",
-         "",
-         "",
-         "@/bk"},
+         "src/a.bak=x|src/sub/b.txt=b", "run src bk --quiet",
+         "0\n--\nbk/\nbk/a.bak=x\nbk/sub/\nbk/sub/b.txt=b\n"},
+        {"errors go to standard error and to the log in code page 932", "src/a.txt=a",
+         "run @/src @/missing/bk --log @/log.txt --quiet",
+         "1\n" + folderError + ": @/missing/bk\n" + loggedTo +
+             "--\nlog.txt=" + errorEntry(folderError, "@/missing/bk") + "\r\n\n"},
+        {"a missing source", "", "run @/none @/bk", "1\n" + notFound + ": @/none\n--\n"},
+        {"an overlapping pair", "src/a.txt=a", "run @/src @/src/",
+         "1\n" + std::string(text::kPairOverlaps) + "\n@/src\n@/src/\n--\n"},
+        {"another run holds the backup folder", "src/a.txt=a|bk/", "run @/src @/bk --quiet",
+         "1\n" + busy + "\n@/bk\n--\n", "", "@/bk"},
         {"a standard error without a reader loses lines, not the run",
-         {{"src/a/f.txt", "f"}, {"src/b/g.txt", "g"}, {"bk/a", "a file where a folder must go"}},
-         {"run", "@/src", "@/bk", "--log", "@/log.txt", "--quiet"},
-         1,
-         "",
-         "bk/b/\nbk/b/g.txt=g\nlog.txt=" + errorEntry(folderError, "@/bk/a") + "\r\n\n",
+         "src/a/f.txt=f|src/b/g.txt=g|bk/a=a file where a folder must go",
+         "run @/src @/bk --log @/log.txt --quiet",
+         "1\n--\nbk/b/\nbk/b/g.txt=g\nlog.txt=" + errorEntry(folderError, "@/bk/a") + "\r\n\n",
          "mkfifo .p && exec 3<>.p 2>.p 3<&- &&"},
-        {"a file size limit leaves the old backup whole",
-         fullDisk("bk"),
-         {"run", "@/src", "@/bk", "--log", "@/log.txt", "--quiet"},
-         1,
-         fullDiskErrors("bk"),
-         fullDiskChanges("bk"),
-         "ulimit -f 128 &&"},
-        {"no command", {}, {}, 2, "sorvik-cli: no command given" + usage, ""},
-        {"an unknown option",
-         {},
-         {"run", "/a", "/b", "--bogus"},
-         2,
-         "sorvik-cli: unknown option --bogus" + usage,
-         ""},
-        {"help", {}, {"--help"}, 0, usage.substr(2), ""},
+        sizeLimit,
+        {"no command", "", "", "2\nsorvik-cli: no command given\n\n<usage>\n--\n"},
+        {"an unknown option", "", "run /a /b --bogus",
+         "2\nsorvik-cli: unknown option --bogus\n\n<usage>\n--\n"},
+        {"help", "", "--help", "0\n<usage>\n--\n"},
         {"a batch runs every pair of the current list with the saved options",
-         {{"one/a.txt", "aaa"},
-          {"one/old.bak", "excluded"},
-          {"two/sub/b.txt", "bb"},
-          {"data/Sorvik/sorvik01.ini",
-           settings("@/data/Sorvik/Default.lst", "True\r\n 0 \r\n 1 \r\n 0 \r\n 0 \r\n 0 \r\n")},
-          {"data/Sorvik/sorvik02.ini", "bak\r\n"},
-          {"data/Sorvik/Default.lst", "@/one\r\n@/bk-one\r\n@/two\r\n@/bk-two\r\n"}},
-         {"batch"},
-         0,
-         "copied 0 files (0 B), created 2 empty, skipped 1, errors 0, 3 folders, T s\n",
+         "one/a.txt=aaa|one/old.bak=x|two/sub/b.txt=bb|data/Sorvik/sorvik02.ini=bak\r\n|"
+         "data/Sorvik/sorvik01.ini=@/data/Sorvik/Default.lst\r\nTrue\r\n 0 \r\n 1 \r\n 0 \r\n"
+         " 0 \r\n 0 \r\n|data/Sorvik/Default.lst=@/one\r\n@/bk-one\r\n@/two\r\n@/bk-two\r\n",
+         "batch",
+         "0\ncopied 0 files (0 B), created 2 empty, skipped 1, errors 0, 3 folders, T s\n--\n"
          "bk-one/\nbk-one/a.txt=\nbk-two/\nbk-two/sub/\nbk-two/sub/b.txt=\n",
          "XDG_DATA_HOME=@/data"},
         {"the errors of every pair go to the folder's log in pair order",
-         {{"zz-src/sub/f.txt", "f"},
-          {"zz-bk/sub", "in the way"},
-          {"aa-src/sub/f.txt", "f"},
-          {"aa-bk/sub", "in the way"},
-          {"prog/sorvik01.ini", current},
-          {pairs, "@/zz-src\r\n@/zz-bk\r\n@/aa-src\r\n@/aa-bk\r\n"}},
-         {"batch", "--folder", "@/prog", "--quiet"},
-         1,
-         folderError + ": @/zz-bk/sub\n" + folderError + ": @/aa-bk/sub\n" +
-             std::string(text::kErrorsOccurred) + "\n@/prog/ErrorLog.txt\n",
-         "prog/ErrorLog.txt=" + errorEntry(folderError, "@/zz-bk/sub") +
-             errorEntry(folderError, "@/aa-bk/sub") + "\r\n\n"},
-        {"another run holds the program folder",
-         {{"src/f.txt", "f"}, {"prog/sorvik01.ini", current}, {pairs, "@/src\r\n@/bk\r\n"}},
-         {"batch", "--folder", "@/prog"},
-         1,
-         std::string(text::kAnotherRunInProgress) + "\n",
-         "",
-         "",
-         "@/prog"},
+         "zz-src/sub/f.txt=f|zz-bk/sub=x|aa-src/sub/f.txt=f|aa-bk/sub=x|" + settings +
+             "@/zz-src\r\n@/zz-bk\r\n@/aa-src\r\n@/aa-bk\r\n",
+         "batch --folder @/prog --quiet",
+         "1\n" + folderError + ": @/zz-bk/sub\n" + folderError + ": @/aa-bk/sub\n" +
+             std::string(text::kErrorsOccurred) + "\n@/prog/ErrorLog.txt\n--\nprog/ErrorLog.txt=" +
+             errorEntry(folderError, "@/zz-bk/sub") + errorEntry(folderError, "@/aa-bk/sub") +
+             "\r\n\n"},
+        {"another run holds the program folder", "src/f.txt=f|" + settings + "@/src\r\n@/bk\r\n",
+         "batch --folder @/prog", "1\n" + busy + "\n--\n", "", "@/prog"},
         {"a batch whose one problem is a missing source",
-         {{"src/f.txt", "f"},
-          {"prog/sorvik01.ini", current},
-          {pairs, "@/gone\r\n@/bk-gone\r\n@/src\r\n@/bk\r\n"}},
-         {"batch", "--folder", "prog", "--quiet"},
-         1,
-         notFound + ": @/gone\n",
-         "bk/\nbk/f.txt=f\n"},
+         "src/f.txt=f|" + settings + "@/gone\r\n@/bk-gone\r\n@/src\r\n@/bk\r\n",
+         "batch --folder prog --quiet", "1\n" + notFound + ": @/gone\n--\nbk/\nbk/f.txt=f\n"},
         {"a batch whose one problem is an overlapping pair",
-         {{"src/f.txt", "f"},
-          {"prog/sorvik01.ini", current},
-          {pairs, "@/src\r\n@/src\r\n@/src\r\n@/bk\r\n"}},
-         {"batch", "--folder", "prog", "--quiet"},
-         1,
-         std::string(text::kPairOverlaps) + "\n@/src\n@/src\n",
-         "bk/\nbk/f.txt=f\n"},
+         "src/f.txt=f|" + settings + "@/src\r\n@/src\r\n@/src\r\n@/bk\r\n",
+         "batch --folder prog --quiet",
+         "1\n" + std::string(text::kPairOverlaps) + "\n@/src\n@/src\n--\nbk/\nbk/f.txt=f\n"},
         {"a list named on the command line, both paths relative",
-         {{"src/f.txt", "f"},
-          {"prog/sorvik01.ini", current},
-          {pairs, "@/src\r\n@/bk-current\r\n"},
-          {"other.lst", "@/src\r\n@/bk-other\r\n"}},
-         {"batch", "--folder", "prog", "--list", "other.lst", "--quiet"},
-         0,
-         "",
-         "bk-other/\nbk-other/f.txt=f\n"},
+         "src/f.txt=f|" + settings + "@/src\r\n@/bk-current\r\n|other.lst=@/src\r\n@/bk-other\r\n",
+         "batch --folder prog --list other.lst --quiet", "0\n--\nbk-other/\nbk-other/f.txt=f\n"},
         // A list entry the system cannot take as it is never reaches it: one holding a NUL would
         // be cut there and fill another folder. Each message fits on a console.
         {"pairs that cannot run are told and the next pair still runs",
-         {{"src/f.txt", "f"},
-          {"src/sub/g.txt", "g"},
-          {"prog/sorvik01.ini", current},
-          {pairs, "@/gone\r\n@/bk-gone\r\n/" + std::string(10'000'000, 'x') +
-                      "\r\n@/bk-long\r\n@/src\r\n@/bk-nul\0evil\r\n@/src\0x\r\n@/bk-nul\r\n"
-                      "@/src\r\n@/bk\r\n"s}},
-         {"batch", "--folder", "prog", "--quiet"},
-         1,
-         notFound + ": @/gone\n" + notFound + ": /" + std::string(499, 'x') + "…" +
-             std::string(500, 'x') + "\n" + std::string(text::kBadBackupFolder) +
-             "\n@/bk-nul?evil\n" + notFound + ": @/src?x\n",
-         "bk/\nbk/f.txt=f\nbk/sub/\nbk/sub/g.txt=g\n"},
-        {"a batch option it does not know",
-         {},
-         {"batch", "--bogus"},
-         2,
-         "sorvik-cli: unknown option --bogus" + usage,
-         ""},
+         "src/f.txt=f|src/sub/g.txt=g|" + settings + "/" + std::string(10'000'000, 'x') +
+             "\r\n@/bk-long\r\n@/src\r\n@/bk-nul\0evil\r\n@/src\0x\r\n@/bk-nul\r\n@/src\r\n@/bk\r\n"s,
+         "batch --folder prog --quiet",
+         "1\n" + notFound + ": /" + std::string(499, 'x') + "…" + std::string(500, 'x') + "\n" +
+             std::string(text::kBadBackupFolder) + "\n@/bk-nul?evil\n" + notFound +
+             ": @/src?x\n--\nbk/\nbk/f.txt=f\nbk/sub/\nbk/sub/g.txt=g\n"},
+        {"a batch option it does not know", "", "batch --bogus",
+         "2\nsorvik-cli: unknown option --bogus\n\n<usage>\n--\n"},
         // A batch that cannot read what it needs names the file and the reason and runs nothing:
         // a scheduled batch that silently backs up nothing is the worst way for a backup to fail.
-        {"no settings, so no current list",
-         {{"prog/", ""}},
-         {"batch", "--folder", "prog"},
-         2,
-         unreadable + "\n@/prog/sorvik01.ini\n" + why(std::errc::no_such_file_or_directory) + "\n",
-         ""},
-        {"a list on the command line that is not there",
-         {{"prog/", ""}},
-         {"batch", "--folder", "prog", "--list", "none.lst"},
-         2,
-         unreadable + "\n@/none.lst\n" + why(std::errc::no_such_file_or_directory) + "\n",
-         ""},
-        {"settings naming a list that is not there",
-         {{"prog/sorvik01.ini", "@/gone.lst\r\n"}},
-         {"batch", "--folder", "prog"},
-         2,
-         unreadable + "\n@/gone.lst\n" + why(std::errc::no_such_file_or_directory) + "\n",
-         ""},
-        {"settings naming a relative list",
-         {{"prog/sorvik01.ini", "Default.lst\r\n"}},
-         {"batch", "--folder", "prog"},
-         2,
-         unreadable + "\nDefault.lst\n" + why(std::errc::invalid_argument) + "\n",
-         ""},
-        {"settings naming no list",
-         {{"prog/sorvik01.ini", "\r\n"}},
-         {"batch", "--folder", "prog"},
-         2,
-         unreadable + "\n@/prog/sorvik01.ini\n" + why(std::errc::invalid_argument) + "\n",
-         ""},
-        {"settings that are not text",
-         {{"prog/sorvik01.ini", "\x81"}},
-         {"batch", "--folder", "prog", "--list", "none.lst"},
-         2,
-         unreadable + "\n@/prog/sorvik01.ini\n" + why(std::errc::illegal_byte_sequence) + "\n",
-         ""},
-        {"excluded extensions that are not text",
-         {{"prog/sorvik02.ini", "\x81"}},
-         {"batch", "--folder", "prog", "--list", "none.lst"},
-         2,
-         unreadable + "\n@/prog/sorvik02.ini\n" + why(std::errc::illegal_byte_sequence) + "\n",
-         ""},
-        {"a list that is not text",
-         {{"prog/", ""}, {"bad.lst", "\x81"}},
-         {"batch", "--folder", "prog", "--list", "bad.lst"},
-         2,
-         unreadable + "\n@/bad.lst\n" + why(std::errc::illegal_byte_sequence) + "\n",
-         ""},
-        {"no such program folder",
-         {},
-         {"batch", "--folder", "nowhere"},
-         2,
-         unreadable + "\n@/nowhere\n" + why(std::errc::no_such_file_or_directory) + "\n",
-         ""},
+        {"no settings, so no current list", "prog/", "batch --folder prog",
+         "2\n" + unreadable + "\n@/prog/sorvik01.ini\n" + notThere},
+        {"a list on the command line that is not there", "prog/",
+         "batch --folder prog --list none.lst", "2\n" + unreadable + "\n@/none.lst\n" + notThere},
+        {"settings naming a list that is not there", "prog/sorvik01.ini=@/gone.lst\r\n",
+         "batch --folder prog", "2\n" + unreadable + "\n@/gone.lst\n" + notThere},
+        {"settings naming a relative list", "prog/sorvik01.ini=Default.lst\r\n",
+         "batch --folder prog",
+         "2\n" + unreadable + "\nDefault.lst\n" + why(std::errc::invalid_argument) + "\n--\n"},
+        {"settings naming no list", "prog/sorvik01.ini=\r\n", "batch --folder prog",
+         "2\n" + unreadable + "\n@/prog/sorvik01.ini\n" + why(std::errc::invalid_argument) +
+             "\n--\n"},
+        {"settings that are not text", "prog/sorvik01.ini=\x81", "batch --folder prog --list x",
+         "2\n" + unreadable + "\n@/prog/sorvik01.ini\n" + notText},
+        {"excluded extensions that are not text", "prog/sorvik02.ini=\x81",
+         "batch --folder prog --list x", "2\n" + unreadable + "\n@/prog/sorvik02.ini\n" + notText},
+        {"a list that is not text", "prog/|bad.lst=\x81", "batch --folder prog --list bad.lst",
+         "2\n" + unreadable + "\n@/bad.lst\n" + notText},
+        {"no such program folder", "", "batch --folder nowhere",
+         "2\n" + unreadable + "\n@/nowhere\n" + notThere},
     });
 }
 
 TEST(CommandLine, AFullSmallDiskLeavesTheOldBackupWhole) {
-    expectRows({{"a full disk",
-                 fullDisk("disk/bk"),
-                 {"run", "@/src", "@/disk/bk", "--log", "@/log.txt", "--quiet"},
-                 1,
-                 fullDiskErrors("disk/bk"),
-                 fullDiskChanges("disk/bk"),
-                 "",
-                 "",
-                 true}});
+    Row smallDisk = fullDisk("a full disk", "disk/bk");
+    smallDisk.onSmallDisk = true;
+    expectRows({smallDisk});
 }
 
 // How the arguments are read, rows of arguments and the command they give.
