@@ -1,3 +1,5 @@
+// The program's text files: code page 932 with CR LF after every line, or UTF-8 with its mark
+// where code page 932 cannot hold a line; every line comes back as it was written.
 #include "platform/text_file.h"
 
 #include <gtest/gtest.h>
@@ -12,39 +14,33 @@ using platform::readTextLines;
 using platform::writeTextLines;
 using Lines = std::vector<std::string>;
 
-constexpr std::string_view kMark = "\xEF\xBB\xBF";
-
-TEST(TextFileWrite, CodePage932WithCrLfAfterEveryLineAndNoMark) {
+TEST(TextFile, WritesCodePage932OrElseUtf8WithTheMark) {
     TempFolder temp;
     const std::string path = temp / "list.lst";
-    ASSERT_FALSE(writeTextLines(path, {"日本語", "C:\\a", "", "表"}));
-    // 表 is 0x95 0x5C: a trail byte that looks like a backslash must stay a trail byte.
-    EXPECT_EQ(readFile(path), "\x93\xFA\x96\x7B\x8C\xEA\r\nC:\\a\r\n\r\n\x95\x5C\r\n");
-    EXPECT_EQ(*readTextLines(path), (Lines{"日本語", "C:\\a", "", "表"}));
-}
-
-TEST(TextFileWrite, ALineCodePage932CannotHoldMakesTheWholeFileUtf8WithTheMark) {
-    TempFolder temp;
-    const std::string path = temp / "list.lst";
-    // The emoji and capital sharp s have no place in code page 932; the yen sign and the wave
-    // dash have one only one way (they would read back as "\" and "～").
-    for (const std::string odd : {"😀", "ẞ", "C:\\a¥b", "〜"}) {
-        const Lines lines{"日本語", odd};
-        ASSERT_FALSE(writeTextLines(path, lines)) << odd;
-        EXPECT_EQ(readFile(path), std::string(kMark) + "日本語\r\n" + odd + "\r\n") << odd;
-        EXPECT_EQ(*readTextLines(path), lines) << odd;
+    const struct {
+        Lines lines;
+        std::string bytes;  // empty: only the way back is checked
+    } cases[] = {
+        // 表 is 0x95 0x5C: a trail byte that looks like a backslash must stay a trail byte.
+        {{"日本語", "C:\\a", "", "表"}, "\x93\xFA\x96\x7B\x8C\xEA\r\nC:\\a\r\n\r\n\x95\x5C\r\n"},
+        // The emoji and capital sharp s have no place in code page 932; the yen sign and the
+        // wave dash have one only one way (they would read back as "\" and "～").
+        {{"日本語", "😀"}, "\xEF\xBB\xBF日本語\r\n😀\r\n"},
+        {{"日本語", "ẞ"}, "\xEF\xBB\xBF日本語\r\nẞ\r\n"},
+        {{"日本語", "C:\\a¥b"}, "\xEF\xBB\xBF日本語\r\nC:\\a¥b\r\n"},
+        {{"日本語", "〜"}, "\xEF\xBB\xBF日本語\r\n〜\r\n"},
+        {{"/src/\xFF\xFE-name", "日本"}, ""},  // name bytes that are not UTF-8
+    };
+    for (const auto& c : cases) {
+        ASSERT_FALSE(writeTextLines(path, c.lines)) << c.bytes;
+        if (!c.bytes.empty()) {
+            EXPECT_EQ(readFile(path), c.bytes);
+        }
+        EXPECT_EQ(*readTextLines(path), c.lines) << c.bytes;
     }
 }
 
-TEST(TextFileWrite, NameBytesThatAreNotUtf8ComeBackAsTheyWere) {
-    TempFolder temp;
-    const std::string path = temp / "list.lst";
-    const Lines lines{"/src/\xFF\xFE-name", "日本"};
-    ASSERT_FALSE(writeTextLines(path, lines));
-    EXPECT_EQ(*readTextLines(path), lines);
-}
-
-TEST(TextFileWrite, ReplacesTheFileWholeKeepingItsPermissionBits) {
+TEST(TextFile, ReplacesTheFileWholeKeepingItsPermissionBits) {
     TempFolder temp;
     const std::string path = temp / "sorvik01.ini";
     writeFile(path, std::string(5000, 'x'));
@@ -57,16 +53,17 @@ TEST(TextFileWrite, ReplacesTheFileWholeKeepingItsPermissionBits) {
     EXPECT_EQ(namesIn(temp.path()), "sorvik01.ini");
 }
 
-TEST(TextFileRead, TheMarkMeansUtf8OtherwiseCodePage932AndCrLfEndsLinesWhereUsed) {
+// The mark means UTF-8, otherwise code page 932; where CR LF ends lines, a lone LF or CR belongs
+// to the name, elsewhere each ends one.
+TEST(TextFile, ReadsLinesAsTheyWereMeant) {
     TempFolder temp;
     const std::string path = temp / "in.txt";
     const struct {
         std::string bytes;
         Lines lines;
     } cases[] = {
-        {std::string(kMark) + "日本語\r\n", {"日本語"}},
+        {"\xEF\xBB\xBF日本語\r\n", {"日本語"}},
         {"\x93\xFA\x96\x7B\x8C\xEA\r\n\xB1\xB2", {"日本語", "ｱｲ"}},
-        // Where CR LF ends lines, a lone LF or CR belongs to the name; elsewhere each ends one.
         {"a\r\nb\nc\rd", {"a", "b\nc\rd"}},
         {"a\r\r\n\nb\r\n", {"a\r", "\nb"}},
         {"a\r\n\r\nb\r\n", {"a", "", "b"}},
@@ -75,7 +72,7 @@ TEST(TextFileRead, TheMarkMeansUtf8OtherwiseCodePage932AndCrLfEndsLinesWhereUsed
         {"last line without end", {"last line without end"}},
         {"\r\n", {""}},
         {"", {}},
-        {std::string(kMark), {}},
+        {"\xEF\xBB\xBF", {}},
     };
     for (const auto& c : cases) {
         writeFile(path, c.bytes);
@@ -85,33 +82,31 @@ TEST(TextFileRead, TheMarkMeansUtf8OtherwiseCodePage932AndCrLfEndsLinesWhereUsed
     }
 }
 
-TEST(TextFileRead, BytesThatAreNotCodePage932AreRefused) {
+// Bytes that are not code page 932 (a lead byte with a trail byte out of range, a byte no
+// character starts with, a lead byte cut off by the end) are refused, and so are a FIFO, which
+// must not hang the program waiting for a writer, and a folder.
+TEST(TextFile, RefusesWhatIsNotATextFile) {
     TempFolder temp;
-    const std::string path = temp / "in.txt";
-    // A lead byte with a trail byte out of range, a byte no character starts with, and a lead
-    // byte cut off by the end of the file.
-    for (const std::string bytes : {"ab\x81\x20\r\n", "\xA0\r\n", "ok\r\n\x81"}) {
-        writeFile(path, bytes);
-        const auto lines = readTextLines(path);
-        ASSERT_FALSE(lines) << bytes;
-        EXPECT_EQ(lines.error(), std::errc::illegal_byte_sequence) << bytes;
+    ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
+    const struct {
+        std::string name, bytes;
+        std::errc error;
+    } cases[] = {
+        {"a", "ab\x81\x20\r\n", std::errc::illegal_byte_sequence},
+        {"b", "\xA0\r\n", std::errc::illegal_byte_sequence},
+        {"c", "ok\r\n\x81", std::errc::illegal_byte_sequence},
+        {"none", "", std::errc::no_such_file_or_directory},
+        {"fifo", "", std::errc::invalid_argument},
+        {"", "", std::errc::invalid_argument},
+    };
+    for (const auto& c : cases) {
+        if (!c.bytes.empty()) {
+            writeFile(temp / c.name, c.bytes);
+        }
+        const auto lines = readTextLines((temp.path() / c.name).string());
+        ASSERT_FALSE(lines) << c.name;
+        EXPECT_EQ(lines.error(), c.error) << c.name;
     }
-    const auto missing = readTextLines(temp / "none.txt");
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error(), std::errc::no_such_file_or_directory);
-}
-
-// A FIFO put where a text file is expected must not hang the program waiting for a writer.
-TEST(TextFileRead, AFifoOrAFolderIsRefusedAtOnce) {
-    TempFolder temp;
-    const std::string fifo = temp / "list.lst";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const auto fromFifo = readTextLines(fifo);
-    ASSERT_FALSE(fromFifo);
-    EXPECT_EQ(fromFifo.error(), std::errc::invalid_argument);
-    const auto fromFolder = readTextLines(temp.path().string());
-    ASSERT_FALSE(fromFolder);
-    EXPECT_EQ(fromFolder.error(), std::errc::invalid_argument);
 }
 
 }  // namespace

@@ -1,11 +1,5 @@
 // The command line: any arguments parse without harm into a command that agrees with them.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <variant>
-#include <vector>
 
 #include "cli/command_line.h"
 #include "tests/fuzz/fuzz_support.h"
