@@ -1,3 +1,4 @@
+// Copying one file between two open folders, and what a folder listing shows.
 #include "platform/file_copy.h"
 
 #include <gtest/gtest.h>
@@ -121,66 +122,45 @@ TEST(CopyFile, AFifoOrAMissingSourceFailsAtOnceAndLeavesTheTargetAlone) {
     EXPECT_EQ(namesIn(t.to), "pipe");
 }
 
-// A temporary of the form Sorvik writes; the names beside it only look like one.
-constexpr const char* kTemporary = ".sorvik-0123456789abcdef.tmp";
-
-// One folder holding every kind of entry a listing has to sort out.
-struct CrowdedFolder {
+// One folder holding every kind of entry a listing has to sort out: ordinary files come in
+// case-blind order with everything else left out, subfolders leave out links, only names of
+// exactly the temporaries' form are leftovers, and file facts tell the kind.
+TEST(FolderListing, SortsOutEveryKindOfEntry) {
     TempFolder temp;
-    std::string path = temp / "f";
-    CrowdedFolder() {
-        for (const char* name :
-             {"c", "B", "a", ".dot", kTemporary, ".sorvik-Ab12Cd", ".sorvik-0123456789ABCDEF.tmp",
-              ".sorvik-0123456789abcde.tmp", "x.sorvik-0123456789abcdef.tmp"}) {
-            writeFile(path + "/" + name, name);
-        }
-        std::filesystem::create_directory(path + "/sub");
-        std::filesystem::create_symlink("a", path + "/link-to-a");
-        std::filesystem::create_symlink("sub", path + "/link-to-sub");
-        std::filesystem::create_symlink("nowhere", path + "/dangling");
-        ::mkfifo((path + "/fifo").c_str(), 0644);
-        makeSocket(path + "/socket");
+    const std::string path = temp / "f";
+    const char* temporary = ".sorvik-0123456789abcdef.tmp";
+    for (const char* name :
+         {"c", "B", "a", ".dot", temporary, ".sorvik-Ab12Cd", ".sorvik-0123456789ABCDEF.tmp",
+          ".sorvik-0123456789abcde.tmp", "x.sorvik-0123456789abcdef.tmp"}) {
+        writeFile(path + "/" + name, name);
     }
-};
-
-TEST(FolderListing, OrdinaryFilesComeInCaseBlindOrderWithEverythingElseLeftOut) {
-    CrowdedFolder f;
-    const auto files = openFolder(f.path).ordinaryFiles();
-    ASSERT_TRUE(files);
-    EXPECT_EQ(*files, (Names{".dot", ".sorvik-0123456789abcde.tmp", ".sorvik-0123456789ABCDEF.tmp",
-                             ".sorvik-Ab12Cd", "a", "B", "c", "link-to-a",
-                             "x.sorvik-0123456789abcdef.tmp"}));
-}
-
-TEST(FolderListing, SubfoldersLeaveOutLinksAndTemporariesMatchOnlyTheExactPattern) {
-    CrowdedFolder f;
-    const Folder folder = openFolder(f.path);
-    const auto subfolders = folder.subfolders();
-    ASSERT_TRUE(subfolders);
-    EXPECT_EQ(*subfolders, Names{"sub"});
+    std::filesystem::create_directory(path + "/sub");
+    std::filesystem::create_symlink("a", path + "/link-to-a");
+    std::filesystem::create_symlink("sub", path + "/link-to-sub");
+    std::filesystem::create_symlink("nowhere", path + "/dangling");
+    ASSERT_EQ(::mkfifo((path + "/fifo").c_str(), 0644), 0);
+    makeSocket(path + "/socket");
+    setModifiedTime(path + "/a", 1'500'000'000, 999'999'999);
+    const Folder folder = openFolder(path);
+    EXPECT_EQ(
+        *folder.ordinaryFiles(),
+        (Names{".dot", ".sorvik-0123456789abcde.tmp", ".sorvik-0123456789ABCDEF.tmp",
+               ".sorvik-Ab12Cd", "a", "B", "c", "link-to-a", "x.sorvik-0123456789abcdef.tmp"}));
+    EXPECT_EQ(*folder.subfolders(), Names{"sub"});
+    EXPECT_EQ(*folder.leftoverTemporaries(), Names{temporary});
     struct stat st {};
-    ASSERT_EQ(::stat((f.path + "/sub").c_str(), &st), 0);
+    ASSERT_EQ(::stat((path + "/sub").c_str(), &st), 0);
     EXPECT_EQ(folder.identityOf("sub")->inode, st.st_ino);
-    EXPECT_EQ(*folder.leftoverTemporaries(), Names{kTemporary});
-}
-
-TEST(FolderListing, FileInfoTellsTheKindAndAMissingNameIsNoError) {
-    CrowdedFolder f;
-    const Folder folder = openFolder(f.path);
-    setModifiedTime(f.path + "/a", 1'500'000'000, 999'999'999);
-    const auto info = [&](const std::string& name) {
-        const auto result = folder.fileInfo(name);
-        EXPECT_TRUE(result) << name << ": " << result.error().message();
-        return result ? *result : platform::FileInfo{};
-    };
-    EXPECT_EQ(info("missing").kind, EntryKind::missing);
-    EXPECT_EQ(info("a/below-a-file").kind, EntryKind::missing);
-    EXPECT_EQ(info("sub").kind, EntryKind::folder);
-    EXPECT_EQ(info("dangling").kind, EntryKind::missing);
-    EXPECT_EQ(info("fifo").kind, EntryKind::other);
-    EXPECT_EQ(info("link-to-a").kind, EntryKind::ordinaryFile);
-    EXPECT_EQ(info("link-to-a").size, 1u);
-    EXPECT_EQ(info("link-to-a").modifiedNs, 1'500'000'000'999'999'999LL);
+    std::vector<EntryKind> kinds;
+    for (const char* name : {"missing", "a/below-a-file", "sub", "dangling", "fifo", "link-to-a"}) {
+        const auto info = folder.fileInfo(name);
+        ASSERT_TRUE(info) << name << ": " << info.error().message();
+        kinds.push_back(info->kind);
+    }
+    EXPECT_EQ(kinds, (std::vector{EntryKind::missing, EntryKind::missing, EntryKind::folder,
+                                  EntryKind::missing, EntryKind::other, EntryKind::ordinaryFile}));
+    EXPECT_EQ(folder.fileInfo("link-to-a")->size, 1u);
+    EXPECT_EQ(folder.fileInfo("link-to-a")->modifiedNs, 1'500'000'000'999'999'999LL);
 }
 
 }  // namespace
