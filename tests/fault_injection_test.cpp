@@ -1,5 +1,5 @@
 // Faults a plain temporary folder does not give: few descriptors, backup disks of other kinds, a
-// network share, missing permissions, FIFOs.
+// network share, missing permissions.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -212,29 +212,6 @@ TEST(FaultPermissionDenied, UnreadableFileAndFolderAreRecordedAndTheRunGoesOn) {
                                errorEntry(text::kCopyError, source + "/locked.txt") +
                                "after: after\nok: ok\n" + std::string(text::kFileUnreadable) +
                                "\n" + source + "/sealed\n" + std::strerror(EACCES));
-    }
-}
-
-TEST(FaultFifo, AFifoInTheSourceTreeIsLeftOutAndNeverHangsARun) {
-    TempFolder temp;
-    const std::string source = temp / "src";
-    const std::string backup = temp / "bk";
-    writeFile(source + "/a.txt", "a\n");
-    writeFile(source + "/sub/b.txt", "b\n");
-    ASSERT_EQ(::mkfifo((source + "/pipe").c_str(), 0644), 0);
-    ASSERT_EQ(::mkfifo((source + "/sub/pipe").c_str(), 0644), 0);
-    // A FIFO on the backup side where a file is due is replaced, not opened.
-    std::filesystem::create_directory(backup);
-    ASSERT_EQ(::mkfifo((backup + "/a.txt").c_str(), 0644), 0);
-    const auto report = inChild(
-        [&] {
-            const std::string entries = runBackup(source, backup).entries;
-            return entries + namesIn(backup) + " / " + namesIn(backup + "/sub") + "\n" +
-                   readFile(backup + "/a.txt");
-        },
-        30);
-    if (report) {
-        EXPECT_EQ(*report, "a.txt sub / b.txt\na\n");
     }
 }
 
