@@ -153,6 +153,7 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
     writeFile(temp / "plain.txt", "plain");
     fs::create_directories(temp / "x");
     fs::create_directory_symlink(src, temp / "srclink");
+    fs::create_symlink(temp / "nowhere", temp / "dangling");
     ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
     struct Case {
         std::string source, backup;
@@ -177,7 +178,7 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
           overlap(src + "/sub", src), badBackup(""), badBackup("relative/bk"),
           badBackup(temp / "plain.txt"), badBackup(temp / "fifo"), badBackup(withNul(temp / "bk")),
           badSource(""), badSource("relative/src"), badSource(temp / "plain.txt"),
-          badSource(temp / "none"), badSource(withNul(src))}) {
+          badSource(temp / "none"), badSource(temp / "dangling"), badSource(withNul(src))}) {
         RecordingHost host;
         host.source = c.source;
         host.backup = c.backup;

@@ -65,25 +65,6 @@ TEST(FolderScan, RootSourceGivesSlashNameEntries) {
     }
 }
 
-TEST(FolderScan, SourceThatCannotBeScannedShowsTheMessageOnceAndEmptiesTheList) {
-    TempFolder temp;
-    fs::create_directories(temp / "src/sub");
-    test::writeFile(temp / "plain.txt", "x");
-    fs::create_symlink(temp / "nowhere", temp / "dangling");
-    for (const std::string& path : {temp / "missing", std::string(), std::string("relative/src"),
-                                    temp / "plain.txt", temp / "dangling"}) {
-        RecordingHost host;
-        FolderScan scanner(host);
-        scanner.scan(temp / "src");
-        host.captions.clear();
-        scanner.scan(path);
-        EXPECT_TRUE(scanner.folders().empty()) << path;
-        EXPECT_TRUE(host.captions.empty()) << path;
-        ASSERT_EQ(host.messages.size(), 1u) << path;
-        EXPECT_EQ(host.messages[0].text, text::kSourceNotFound);
-    }
-}
-
 TEST(FolderScan, LeavesOutFolderLinksAndTheExcludedFolder) {
     TempFolder temp;
     fs::create_directories(temp / "src/A/x");
