@@ -10,18 +10,9 @@ namespace {
 using sorvik::lists::Option;
 using sorvik::lists::Settings;
 
-std::string describe(const Settings& settings) {
-    std::string text = sorvik::fuzz::printable(settings.listPath) +
-                       (settings.placeholder ? " placeholder" : " copies") + " checks ";
-    for (const Option option : sorvik::lists::kOptionsInFileOrder) {
-        text += settings[option] ? '1' : '0';
-    }
-    return text;
-}
-
 void checkRoundTrip(const Settings& settings) {
     sorvik::fuzz::checkRoundTrip(settings, sorvik::lists::writeSettingsFile,
-                                 sorvik::lists::readSettingsFile, describe);
+                                 sorvik::lists::readSettingsFile);
 }
 
 // The list path is one line of the file.
