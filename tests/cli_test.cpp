@@ -1,7 +1,8 @@
 // sorvik-cli as a user or a scheduler starts it. Each row runs the program in a fresh temporary
-// folder ("@" in a row stands for its path) holding the row's files ("path=bytes" or "path/" for
-// a folder, joined by "|") and checks the exit status, what the program printed (its messages on
-// standard error, then the summary on standard output) and every file and folder that changed.
+// folder ("@" in a row stands for its path) holding the row's files ("path=bytes", "path/" for a
+// folder, "path>target" for a link, joined by "|") and checks the exit status, what the program
+// printed (its messages on standard error, then the summary on standard output) and every file and
+// folder that changed.
 #include "cli/command_line.h"
 
 #include <gtest/gtest.h>
@@ -85,9 +86,15 @@ std::optional<std::string> runRow(const Row& row) {
             }
         }
         for (const std::string& file : split(inTemp(row.files), '|')) {
-            const std::size_t is = file.find('=');
-            is == std::string::npos ? (void)fs::create_directories(at + "/" + file)
-                                    : writeFile(at + "/" + file.substr(0, is), file.substr(is + 1));
+            const std::size_t is = file.find('='), link = file.find('>');
+            if (is != std::string::npos) {
+                writeFile(at + "/" + file.substr(0, is), file.substr(is + 1));
+            } else if (link != std::string::npos) {
+                fs::create_directory_symlink(file.substr(link + 1),
+                                             at + "/" + file.substr(0, link));
+            } else {
+                fs::create_directories(at + "/" + file);
+            }
         }
         const auto before = contents(at);
         std::optional<platform::Result<platform::FolderLock>> lock;
@@ -155,6 +162,23 @@ Row fullDisk(const char* what, const std::string& backup) {
                 "\r\n\n"};
 }
 
+const std::string tree =
+    "src/a.txt=a|src/sub/deeper/f.txt=f|src/linked/h.txt=h|src/linked/deeper/i.txt=i";
+std::string folderErrors(const std::string& backup, const std::vector<std::string>& folders) {
+    std::string lines;
+    for (const std::string& folder : folders) {
+        lines += folderError + ": " + backup + folder + "\n";
+    }
+    return lines;
+}
+std::string entries(const std::string& backup, const std::vector<std::string>& folders) {
+    std::string logged;
+    for (const std::string& folder : folders) {
+        logged += errorEntry(folderError, backup + folder);
+    }
+    return logged;
+}
+
 std::string why(std::errc error) {
     return std::make_error_code(error).message();
 }
@@ -172,10 +196,27 @@ TEST(CommandLine, RunsAndBatches) {
         {"relative folders are the working folder's; --quiet prints nothing",
          "src/a.bak=x|src/sub/b.txt=b", "run src bk --quiet",
          "0\n--\nbk/\nbk/a.bak=x\nbk/sub/\nbk/sub/b.txt=b\n"},
-        {"errors go to standard error and to the log in code page 932", "src/a.txt=a",
-         "run @/src @/missing/bk --log @/log.txt --quiet",
-         "1\n" + folderError + ": @/missing/bk\n" + loggedTo +
-             "--\nlog.txt=" + errorEntry(folderError, "@/missing/bk") + "\r\n\n"},
+        // Errors go to standard error and to the log, in failure order and code page 932: every
+        // folder that cannot be made has its own entry, and a file, a link or a folder in the way
+        // is never written through, nor are the folders below it.
+        {"folders that cannot be made", tree, "run @/src @/missing/bk --log @/log.txt --quiet",
+         "1\n" +
+             folderErrors("@/missing/bk",
+                          {"", "/linked", "/linked/deeper", "/sub", "/sub/deeper"}) +
+             loggedTo + "--\nlog.txt=" +
+             entries("@/missing/bk", {"", "/linked", "/linked/deeper", "/sub", "/sub/deeper"}) +
+             "\r\n\n"},
+        {"folders in the way", tree + "|bk/sub=blocker|outside/|bk/linked>@/outside",
+         "run @/src @/bk --log @/log.txt --quiet",
+         "1\n" + folderErrors("@/bk", {"/linked", "/linked/deeper", "/sub", "/sub/deeper"}) +
+             loggedTo + "--\nbk/a.txt=a\nlog.txt=" +
+             entries("@/bk", {"/linked", "/linked/deeper", "/sub", "/sub/deeper"}) + "\r\n\n"},
+        {"a copy error and a folder error in code page 932",
+         "元/a.txt=a|元/資料.txt=x|元/sub/b.txt=b|先/資料.txt/|先/sub=x",
+         "run @/元 @/先 --log @/log.txt --quiet",
+         "1\n" + copyError + ": @/元/資料.txt\n" + folderError + ": @/先/sub\n" + loggedTo +
+             "--\nlog.txt=" + errorEntry(copyError, "@/元/資料.txt") +
+             errorEntry(folderError, "@/先/sub") + "\r\n\n先/a.txt=a\n"},
         {"a missing source", "", "run @/none @/bk", "1\n" + notFound + ": @/none\n--\n"},
         {"an overlapping pair", "src/a.txt=a", "run @/src @/src/",
          "1\n" + std::string(text::kPairOverlaps) + "\n@/src\n@/src/\n--\n"},
