@@ -44,6 +44,7 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
     struct SwappingHost : RecordingHost {
         std::string trigger, swapped, target;
         void setCaption(std::string_view caption) override {
+            RecordingHost::setCaption(caption);
             if (caption == trigger) {
                 fs::rename(swapped, swapped + ".moved");
                 fs::create_directory_symlink(target, swapped);
@@ -81,10 +82,16 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
                                 : errorEntry(text::kReadError, host.source + "/" + levels[i]);
             }
             EXPECT_EQ(engine.errors().text(), expected) << what;
-            // The report of a batch writes the log and empties the entries.
+            // A batch step leaves the report to the batch, which writes the log, empties the
+            // entries and tells once.
+            EXPECT_NE(host.captions.back(), text::kComplete);
+            EXPECT_TRUE(host.messages.empty());
             host.logPath = temp / "log.txt";
             engine.reportErrors();
             EXPECT_TRUE(engine.errors().empty() && fs::exists(host.logPath)) << what;
+            EXPECT_EQ(host.captions.back(), text::kComplete);
+            ASSERT_EQ(host.messages.size(), 1u);
+            EXPECT_EQ(host.messages[0].text, text::kErrorsOccurred);
             for (const auto& [path, entry] : snapshotTree(bk)) {
                 EXPECT_EQ(entry.find("theirs"), std::string::npos) << what << ": " << path;
             }

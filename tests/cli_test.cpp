@@ -212,11 +212,11 @@ TEST(CommandLine, RunsAndBatches) {
              loggedTo + "--\nbk/a.txt=a\nlog.txt=" +
              entries("@/bk", {"/linked", "/linked/deeper", "/sub", "/sub/deeper"}) + "\r\n\n"},
         {"a copy error and a folder error in code page 932",
-         "元/a.txt=a|元/資料.txt=x|元/sub/b.txt=b|先/資料.txt/|先/sub=x",
+         "元/a.txt=a|元/資料.txt=x|元/日本語=n|元/sub/b.txt=b|先/資料.txt/|先/sub=x",
          "run @/元 @/先 --log @/log.txt --quiet",
          "1\n" + copyError + ": @/元/資料.txt\n" + folderError + ": @/先/sub\n" + loggedTo +
              "--\nlog.txt=" + errorEntry(copyError, "@/元/資料.txt") +
-             errorEntry(folderError, "@/先/sub") + "\r\n\n先/a.txt=a\n"},
+             errorEntry(folderError, "@/先/sub") + "\r\n\n先/a.txt=a\n先/日本語=n\n"},
         {"a missing source", "", "run @/none @/bk", "1\n" + notFound + ": @/none\n--\n"},
         {"an overlapping pair", "src/a.txt=a", "run @/src @/src/",
          "1\n" + std::string(text::kPairOverlaps) + "\n@/src\n@/src/\n--\n"},
