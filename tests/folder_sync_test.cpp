@@ -1,10 +1,15 @@
-// Which files a run copies, skips or creates empty, and that it never changes the source.
+// Which files a run copies, skips or creates empty without changing the source; copying one
+// file between two open folders, and what a folder listing shows.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <optional>
 
+#include "platform/file_copy.h"
+#include "platform/folder.h"
 #include "tests/support/harness.h"
 
 namespace sorvik::test {
@@ -129,6 +134,156 @@ TEST(FolderSync, BacksUpExactlyTheOrdinaryFiles) {
     EXPECT_FALSE(fs::is_symlink(temp / "bk/link.txt"));
     EXPECT_EQ(readFile(temp / "bk/link.txt"), "target bytes");
     EXPECT_EQ(readFile(temp / "bk/only-in-backup.txt"), "kept");
+}
+
+using platform::CopyStep;
+using platform::EntryKind;
+using platform::Folder;
+using Names = std::vector<std::string>;
+
+Folder openFolder(const std::string& path) {
+    auto folder = Folder::open(path);
+    if (!folder) {
+        throw std::system_error(folder.error(), path);
+    }
+    return std::move(folder).value();
+}
+
+mode_t permissionBits(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+struct TwoFolders {
+    TempFolder temp;
+    std::string from = temp / "from";
+    std::string to = temp / "to";
+    TwoFolders() {
+        std::filesystem::create_directory(from);
+        std::filesystem::create_directory(to);
+    }
+    platform::CopyResult copy(const std::string& source, const std::string& target) const {
+        return platform::copyFile(openFolder(from), source, openFolder(to), target);
+    }
+};
+
+TEST(CopyFile, KeepsTheBytesTheNanosecondTimeAndThePermissionBits) {
+    TwoFolders t;
+    std::string bytes;
+    for (int i = 0; i < 300'000; ++i) {
+        bytes += static_cast<char>(i * 7 % 251);  // zeros and high bytes included
+    }
+    writeFile(t.from + "/a.bin", bytes);
+    ASSERT_EQ(::chmod((t.from + "/a.bin").c_str(), 0751), 0);
+    setModifiedTime(t.from + "/a.bin", 1'600'000'000, 123'456'789);
+    const auto result = t.copy("a.bin", "b.bin");
+    ASSERT_FALSE(result.failed()) << result.error.message();
+    EXPECT_EQ(result.bytesCopied, bytes.size());
+    EXPECT_EQ(readFile(t.to + "/b.bin"), bytes);
+    EXPECT_EQ(modifiedTimeNs(t.to + "/b.bin"), 1'600'000'000'123'456'789LL);
+    EXPECT_EQ(permissionBits(t.to + "/b.bin"), 0751u);
+    EXPECT_EQ(namesIn(t.to), "b.bin");
+}
+
+// A sparse disk image must not fill the backup disk: only its data is copied, its holes stay.
+TEST(CopyFile, KeepsTheHolesOfASparseFile) {
+    TwoFolders t;
+    const std::string source = t.from + "/disk.img";
+    writeFile(source, "");
+    std::filesystem::resize_file(source, 16 << 20);
+    {
+        std::fstream file(source, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(1 << 20);
+        file << "data in the middle";
+    }
+    const auto blocks = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_blocks : -1;
+    };
+    if (blocks(source) * 512 >= (16 << 20)) {
+        GTEST_SKIP() << "this file system keeps no holes";
+    }
+    const auto result = t.copy("disk.img", "disk.img");
+    ASSERT_FALSE(result.failed()) << result.error.message();
+    EXPECT_EQ(readFile(t.to + "/disk.img"), readFile(source));
+    EXPECT_LE(blocks(t.to + "/disk.img"), blocks(source) + 64);
+}
+
+TEST(CopyFile, PutsANewFileUnderTheTargetNameInsteadOfWritingIntoTheOldOne) {
+    TwoFolders t;
+    writeFile(t.from + "/a", "new");
+    writeFile(t.to + "/a", std::string(10'000, 'o'));
+    // A second name of the old backup (a hard link, as snapshot tools make) keeps the old bytes.
+    std::filesystem::create_hard_link(t.to + "/a", t.temp / "snapshot");
+    ASSERT_FALSE(t.copy("a", "a").failed());
+    EXPECT_EQ(readFile(t.to + "/a"), "new");
+    EXPECT_EQ(readFile(t.temp / "snapshot"), std::string(10'000, 'o'));
+    EXPECT_EQ(namesIn(t.to), "a");
+
+    ASSERT_FALSE(platform::createEmptyFile(openFolder(t.to), "a").failed());
+    EXPECT_EQ(readFile(t.to + "/a"), "");
+    EXPECT_EQ(namesIn(t.to), "a");
+}
+
+TEST(CopyFile, AFifoOrAMissingSourceFailsAtOnceAndLeavesTheTargetAlone) {
+    TwoFolders t;
+    ASSERT_EQ(::mkfifo((t.from + "/pipe").c_str(), 0644), 0);
+    writeFile(t.to + "/pipe", "old");
+    // Opening a FIFO for reading would wait for a writer for ever: the child is killed if so.
+    const auto report = inChild(
+        [&] {
+            const auto fifo = t.copy("pipe", "pipe");
+            const auto missing = t.copy("none", "pipe");
+            return std::to_string(static_cast<int>(fifo.step)) + " " +
+                   std::to_string(static_cast<int>(missing.step)) + " " +
+                   std::to_string(missing.error.value());
+        },
+        20);
+    const std::string readSource = std::to_string(static_cast<int>(CopyStep::readSource));
+    EXPECT_EQ(report, readSource + " " + readSource + " " + std::to_string(ENOENT));
+    EXPECT_EQ(readFile(t.to + "/pipe"), "old");
+    EXPECT_EQ(namesIn(t.to), "pipe");
+}
+
+// One folder holding every kind of entry a listing has to sort out: ordinary files come in
+// case-blind order with everything else left out, subfolders leave out links, only names of
+// exactly the temporaries' form are leftovers, and file facts tell the kind.
+TEST(FolderListing, SortsOutEveryKindOfEntry) {
+    TempFolder temp;
+    const std::string path = temp / "f";
+    const char* temporary = ".sorvik-0123456789abcdef.tmp";
+    for (const char* name :
+         {"c", "B", "a", ".dot", temporary, ".sorvik-Ab12Cd", ".sorvik-0123456789ABCDEF.tmp",
+          ".sorvik-0123456789abcde.tmp", "x.sorvik-0123456789abcdef.tmp"}) {
+        writeFile(path + "/" + name, name);
+    }
+    std::filesystem::create_directory(path + "/sub");
+    std::filesystem::create_symlink("a", path + "/link-to-a");
+    std::filesystem::create_symlink("sub", path + "/link-to-sub");
+    std::filesystem::create_symlink("nowhere", path + "/dangling");
+    ASSERT_EQ(::mkfifo((path + "/fifo").c_str(), 0644), 0);
+    makeSocket(path + "/socket");
+    setModifiedTime(path + "/a", 1'500'000'000, 999'999'999);
+    const Folder folder = openFolder(path);
+    EXPECT_EQ(
+        *folder.ordinaryFiles(),
+        (Names{".dot", ".sorvik-0123456789abcde.tmp", ".sorvik-0123456789ABCDEF.tmp",
+               ".sorvik-Ab12Cd", "a", "B", "c", "link-to-a", "x.sorvik-0123456789abcdef.tmp"}));
+    EXPECT_EQ(*folder.subfolders(), Names{"sub"});
+    EXPECT_EQ(*folder.leftoverTemporaries(), Names{temporary});
+    struct stat st {};
+    ASSERT_EQ(::stat((path + "/sub").c_str(), &st), 0);
+    EXPECT_EQ(folder.identityOf("sub")->inode, st.st_ino);
+    std::vector<EntryKind> kinds;
+    for (const char* name : {"missing", "a/below-a-file", "sub", "dangling", "fifo", "link-to-a"}) {
+        const auto info = folder.fileInfo(name);
+        ASSERT_TRUE(info) << name << ": " << info.error().message();
+        kinds.push_back(info->kind);
+    }
+    EXPECT_EQ(kinds, (std::vector{EntryKind::missing, EntryKind::missing, EntryKind::folder,
+                                  EntryKind::missing, EntryKind::other, EntryKind::ordinaryFile}));
+    EXPECT_EQ(folder.fileInfo("link-to-a")->size, 1u);
+    EXPECT_EQ(folder.fileInfo("link-to-a")->modifiedNs, 1'500'000'000'999'999'999LL);
 }
 
 }  // namespace
