@@ -79,6 +79,7 @@ TEST(FolderSync, DecisionTable) {
                                              (row.rules & empty) != 0,
                                              {"txt", "bak"}});
             EXPECT_EQ(run.entries, "") << row.what << " beside " << neighbours;
+            EXPECT_TRUE(run.messages.empty()) << row.what;
             EXPECT_EQ(snapshotTree(temp / "src"), sourceBefore) << row.what;
             // A caption shows each file written, and only those.
             const bool written =
