@@ -222,6 +222,7 @@ TEST(ListAppend, AFailedStepLeavesTheListWhole) {
     EXPECT_EQ(failure(temp / "blocked.lst"),
               std::to_string(int(Step::writeWorkCopy)) + " " + temp / "blocked.lst-");
     EXPECT_EQ(readFile(temp / "blocked.lst"), twoPairs);
+    EXPECT_EQ(readFile(temp / "blocked.lst-/keep"), "x");
     EXPECT_EQ(namesIn(temp.path()), "bad.lst blocked.lst blocked.lst-");
 
     writeFile(temp / "full.lst", twoPairs);

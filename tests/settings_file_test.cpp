@@ -41,15 +41,15 @@ TEST(FieldReader, SplitsALineAsTheFilesAreRead) {
     }
 }
 
-// Seven CR LF lines in code page 932 that read back as they were, a list path with commas and
-// quotes included; a first run writes False, then 1 1 0 1 0.
+// Seven CR LF lines in code page 932 that read back as they were, a list path with a leading
+// blank, commas and quotes included; a first run writes False, then 1 1 0 1 0.
 TEST(SettingsFile, WrittenAsSevenCrLfLinesInCodePage932) {
     TempFolder temp;
     const std::string path = temp / "sorvik01.ini";
-    const Settings settings{"/home/u/データ, \"b\",c.lst", true, false, true, true, false, true};
+    const Settings settings{" /home/u/データ, \"b\",c.lst", true, false, true, true, false, true};
     ASSERT_FALSE(lists::writeSettingsFile(path, settings));
     EXPECT_EQ(readFile(path),
-              "/home/u/\x83\x66\x81\x5B\x83\x5E, \"b\",c.lst\r\nTrue\r\n 0 \r\n 1 \r\n 1 \r\n 0 "
+              " /home/u/\x83\x66\x81\x5B\x83\x5E, \"b\",c.lst\r\nTrue\r\n 0 \r\n 1 \r\n 1 \r\n 0 "
               "\r\n 1 \r\n");
     EXPECT_EQ(*lists::readSettingsFile(path), settings);
     EXPECT_EQ(lists::settingsLines(Settings{"/p/Daily.lst"}),
