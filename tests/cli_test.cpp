@@ -179,6 +179,14 @@ std::string entries(const std::string& backup, const std::vector<std::string>& f
     return logged;
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string all;
+    while (times-- > 0) {
+        all += text;
+    }
+    return all;
+}
+
 std::string why(std::errc error) {
     return std::make_error_code(error).message();
 }
@@ -269,6 +277,13 @@ TEST(CommandLine, RunsAndBatches) {
          "1\n" + notFound + ": /" + std::string(499, 'x') + "…" + std::string(500, 'x') + "\n" +
              std::string(text::kBadBackupFolder) + "\n@/bk-nul?evil\n" + notFound +
              ": @/src?x\n--\nbk/\nbk/f.txt=f\nbk/sub/\nbk/sub/g.txt=g\n"},
+        // A console line shows a long name's start and end, each cut at a whole character.
+        {"long names on the console",
+         settings + "\xEF\xBB\xBF/" + std::string(999, 'x') + "\r\n@/a\r\n/" + repeated("あ", 700) +
+             "\r\n@/b\r\n",
+         "batch --folder prog --quiet",
+         "1\n" + notFound + ": /" + std::string(999, 'x') + "\n" + notFound + ": /" +
+             repeated("あ", 166) + "…" + repeated("あ", 166) + "\n--\n"},
         {"a batch option it does not know", "", "batch --bogus",
          "2\nsorvik-cli: unknown option --bogus\n\n<usage>\n--\n"},
         // A batch that cannot read what it needs names the file and the reason and runs nothing:
