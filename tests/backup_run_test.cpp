@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "engine/folder_scan.h"
+#include "platform/folder_lock.h"
 #include "platform/path_lookup.h"
 #include "tests/support/harness.h"
 
@@ -20,7 +21,8 @@ using engine::FolderScan;
 using engine::RunOutcome;
 using Strings = std::vector<std::string>;
 
-// A clean run shows its progress and, with nothing to report, leaves an earlier log alone.
+// A clean run shows its progress, holds the backup folder locked against other runs while it works
+// and, with nothing to report, leaves an earlier log alone.
 TEST(BackupRun, CleanRunShowsCaptionsInOrderAndLeavesTheLogAlone) {
     TempFolder temp;
     writeFile(temp / "src/a.txt", "a");
@@ -29,15 +31,22 @@ TEST(BackupRun, CleanRunShowsCaptionsInOrderAndLeavesTheLogAlone) {
     writeFile(temp / "ErrorLog.txt", "log of an earlier run\r\n");
     setModifiedTime(temp / "ErrorLog.txt", 1'600'000'000);
     const auto logBefore = snapshotTree(temp.path(), temp / "src");
-    RecordingHost host;
+    struct LockWatchingHost : RecordingHost {
+        void setCaption(std::string_view caption) override {
+            RecordingHost::setCaption(caption);
+            if (caption.ends_with(".txt")) {
+                captions.back() += platform::FolderLock::tryAcquire(backup) ? " free" : " locked";
+            }
+        }
+    } host;
     host.source = temp / "src";
     host.backup = temp / "bk";
     host.logPath = temp / "ErrorLog.txt";
     EXPECT_EQ(BackupEngine(host).singleRun(), RunOutcome::completed);
     const std::string bk = host.backup;
     EXPECT_EQ(host.captions,
-              (Strings{std::string(text::kScanning), bk, bk + "/a.txt", bk + "/sub",
-                       bk + "/sub/b.txt", bk + "/sub2", std::string(text::kComplete)}));
+              (Strings{std::string(text::kScanning), bk, bk + "/a.txt locked", bk + "/sub",
+                       bk + "/sub/b.txt locked", bk + "/sub2", std::string(text::kComplete)}));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(readFile(temp / "bk/sub/b.txt"), "b");
     EXPECT_EQ(snapshotTree(temp.path(), temp / "src").at("ErrorLog.txt"),
