@@ -1,30 +1,28 @@
+// Single runs of the engine: the folder tree scan, captions, refused pairs, links, the report.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
-#include "engine/messages.h"
-#include "tests/support/engine_run.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/tree_snapshot.h"
+#include "engine/folder_scan.h"
+#include "platform/folder_lock.h"
+#include "platform/path_lookup.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {
 
 namespace fs = std::filesystem;
 using engine::BackupEngine;
+using engine::FolderScan;
 using engine::RunOutcome;
-namespace text = engine::text;
+using Strings = std::vector<std::string>;
 
-std::string folderErrors(const std::vector<std::string>& folders) {
-    std::string entries;
-    for (const std::string& folder : folders) {
-        entries += errorEntry(text::kFolderError, folder);
-    }
-    return entries;
-}
-
-// A clean run shows its progress and, with nothing to report, leaves an earlier log alone.
+// A clean run shows its progress, holds the backup folder locked against other runs while it works
+// and, with nothing to report, leaves an earlier log alone.
 TEST(BackupRun, CleanRunShowsCaptionsInOrderAndLeavesTheLogAlone) {
     TempFolder temp;
     writeFile(temp / "src/a.txt", "a");
@@ -32,51 +30,27 @@ TEST(BackupRun, CleanRunShowsCaptionsInOrderAndLeavesTheLogAlone) {
     fs::create_directories(temp / "src/sub2");
     writeFile(temp / "ErrorLog.txt", "log of an earlier run\r\n");
     setModifiedTime(temp / "ErrorLog.txt", 1'600'000'000);
-    RecordingHost host;
+    const auto logBefore = snapshotTree(temp.path(), temp / "src");
+    struct LockWatchingHost : RecordingHost {
+        void setCaption(std::string_view caption) override {
+            RecordingHost::setCaption(caption);
+            if (caption.ends_with(".txt")) {
+                captions.back() += platform::FolderLock::tryAcquire(backup) ? " free" : " locked";
+            }
+        }
+    } host;
     host.source = temp / "src";
     host.backup = temp / "bk";
     host.logPath = temp / "ErrorLog.txt";
-    BackupEngine engine(host);
-    EXPECT_EQ(engine.singleRun(), RunOutcome::completed);
+    EXPECT_EQ(BackupEngine(host).singleRun(), RunOutcome::completed);
     const std::string bk = host.backup;
-    EXPECT_EQ(host.captions, (std::vector<std::string>{
-                                 std::string(text::kScanning), bk, bk + "/a.txt", bk + "/sub",
-                                 bk + "/sub/b.txt", bk + "/sub2", std::string(text::kComplete)}));
+    EXPECT_EQ(host.captions,
+              (Strings{std::string(text::kScanning), bk, bk + "/a.txt locked", bk + "/sub",
+                       bk + "/sub/b.txt locked", bk + "/sub2", std::string(text::kComplete)}));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(readFile(temp / "bk/sub/b.txt"), "b");
-    EXPECT_EQ(readFile(host.logPath), "log of an earlier run\r\n");
-    EXPECT_EQ(modifiedTimeNs(host.logPath), 1'600'000'000LL * 1'000'000'000);
-}
-
-TEST(BackupRun, UncreatableBackupFolderFailsEveryFolderWithItsOwnEntry) {
-    TempFolder temp;
-    writeFile(temp / "src/a.txt", "a");
-    writeFile(temp / "src/sub/x/b.txt", "b");
-    fs::create_directories(temp / "src/other");
-    const std::string bk = temp / "missing/bk";
-    EXPECT_EQ(runBackup(temp / "src", bk).entries,
-              folderErrors({bk, bk + "/other", bk + "/sub", bk + "/sub/x"}));
-    EXPECT_FALSE(fs::exists(temp / "missing"));
-}
-
-// A plain file or a link standing where a destination folder should be is never written through,
-// nor are the folders below it.
-TEST(BackupRun, FileOrLinkInPlaceOfADestinationFolderIsAFolderError) {
-    TempFolder temp;
-    writeFile(temp / "src/a.txt", "a");
-    writeFile(temp / "src/sub/deeper/f.txt", "f");
-    writeFile(temp / "src/linked/h.txt", "h");
-    writeFile(temp / "src/linked/deeper/i.txt", "i");
-    writeFile(temp / "bk/sub", "blocker");
-    fs::create_directories(temp / "outside");
-    fs::create_directory_symlink(temp / "outside", temp / "bk/linked");
-    const std::string bk = temp / "bk";
-    EXPECT_EQ(
-        runBackup(temp / "src", bk).entries,
-        folderErrors({bk + "/linked", bk + "/linked/deeper", bk + "/sub", bk + "/sub/deeper"}));
-    EXPECT_TRUE(fs::is_empty(temp / "outside"));
-    EXPECT_EQ(readFile(temp / "bk/sub"), "blocker");
-    EXPECT_EQ(readFile(temp / "bk/a.txt"), "a");
+    EXPECT_EQ(snapshotTree(temp.path(), temp / "src").at("ErrorLog.txt"),
+              logBefore.at("ErrorLog.txt"));
 }
 
 // Another user of a shared backup (or source) folder swaps a folder the run has started on for a
@@ -94,7 +68,7 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
             }
         }
     };
-    const std::vector<std::string> levels{"d", "d/s", "d/s/t", "d/s/t/u"};
+    const Strings levels{"d", "d/s", "d/s/t", "d/s/t/u"};
     for (const bool backupSide : {true, false}) {
         for (std::size_t depth = 1; depth <= 3; ++depth) {
             TempFolder temp;
@@ -107,18 +81,16 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
                 writeFile(temp / ("other/" + std::string(other)), "theirs");
             }
             const auto otherBefore = snapshotTree(temp / "other");
-            const std::string swappedLevel = levels[depth - 1];
             SwappingHost host;
             host.source = temp / "src";
             host.backup = bk;
-            host.trigger = bk + "/" + swappedLevel + "/f" + std::to_string(depth - 1);
-            host.swapped = (backupSide ? bk : host.source) + "/" + swappedLevel;
+            host.trigger = bk + "/" + levels[depth - 1] + "/f" + std::to_string(depth - 1);
+            host.swapped = (backupSide ? bk : host.source) + "/" + levels[depth - 1];
             host.target = temp / "other";
             BackupEngine engine(host);
             engine.inBatch = true;
             engine.singleRun();
-            const std::string what =
-                (backupSide ? "backup" : "source") + std::string(" depth ") + std::to_string(depth);
+            const std::string what = (backupSide ? "backup " : "source ") + std::to_string(depth);
             EXPECT_EQ(snapshotTree(temp / "other"), otherBefore) << what;
             std::string expected;
             for (std::size_t i = depth; i < levels.size(); ++i) {
@@ -127,6 +99,16 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
                                 : errorEntry(text::kReadError, host.source + "/" + levels[i]);
             }
             EXPECT_EQ(engine.errors().text(), expected) << what;
+            // A batch step leaves the report to the batch, which writes the log, empties the
+            // entries and tells once.
+            EXPECT_NE(host.captions.back(), text::kComplete);
+            EXPECT_TRUE(host.messages.empty());
+            host.logPath = temp / "log.txt";
+            engine.reportErrors();
+            EXPECT_TRUE(engine.errors().empty() && fs::exists(host.logPath)) << what;
+            EXPECT_EQ(host.captions.back(), text::kComplete);
+            ASSERT_EQ(host.messages.size(), 1u);
+            EXPECT_EQ(host.messages[0].text, text::kErrorsOccurred);
             for (const auto& [path, entry] : snapshotTree(bk)) {
                 EXPECT_EQ(entry.find("theirs"), std::string::npos) << what << ": " << path;
             }
@@ -138,27 +120,20 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
     }
 }
 
+// A backup folder inside the source is left out of the scan, so backups never nest, and the
+// source stays as it was; a source written with doubled separators maps each folder to its place.
 TEST(BackupRun, BackupFolderInsideTheSourceNeverNests) {
     TempFolder temp;
     writeFile(temp / "src/a.txt", "a");
     writeFile(temp / "src/sub/b.txt", "b");
+    writeFile(temp / "src/-c/g.txt", "g");  // "-" sorts before the separator
+    const auto before = snapshotTree(temp / "src");
     for (int run = 0; run < 3; ++run) {
-        EXPECT_EQ(runBackup(temp / "src", temp / "src/bk").entries, "");
+        EXPECT_EQ(runBackup(temp / "src//", temp / "src/bk").entries, "");
     }
-    EXPECT_EQ(snapshotTree(temp / "src/bk").size(), 3u);  // a.txt, sub, sub/b.txt
-    EXPECT_EQ(readFile(temp / "src/bk/sub/b.txt"), "b");
-}
-
-// A source written with doubled separators still maps each folder below it to its own place.
-TEST(BackupRun, SourceWithDoubledTrailingSeparator) {
-    TempFolder temp;
-    writeFile(temp / "src/root.txt", "r");
-    writeFile(temp / "src/A/f.txt", "f");
-    writeFile(temp / "src/-c/g.txt", "g");
-    EXPECT_EQ(runBackup(temp / "src//", temp / "bk").entries, "");
-    EXPECT_EQ(namesIn(temp / "bk"), "-c A root.txt");
-    EXPECT_EQ(namesIn(temp / "bk/A"), "f.txt");
-    EXPECT_EQ(namesIn(temp / "bk/-c"), "g.txt");
+    EXPECT_EQ(snapshotTree(temp / "src", temp / "src/bk"), before);
+    EXPECT_EQ(namesIn(temp / "src/bk"), "-c a.txt sub");
+    EXPECT_EQ(namesIn(temp / "src/bk/-c") + namesIn(temp / "src/bk/sub"), "g.txtb.txt");
 }
 
 // Every refused pair shows one message, writes nothing anywhere, not even files replaced by
@@ -171,11 +146,12 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
     writeFile(temp / "plain.txt", "plain");
     fs::create_directories(temp / "x");
     fs::create_directory_symlink(src, temp / "srclink");
+    fs::create_symlink(temp / "nowhere", temp / "dangling");
     ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
     struct Case {
         std::string source, backup;
         std::string_view message;
-        std::vector<std::string> lines;
+        Strings lines;
     };
     const auto overlap = [](std::string source, std::string backup) {
         return Case{source, backup, text::kPairOverlaps, {source, backup}};
@@ -187,53 +163,119 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
         return Case{source, temp / "bk", text::kSourceNotFound, {}};
     };
     // The system would read a path only up to a NUL: "bk" + NUL + "evil" would fill "bk".
-    const auto withNul = [](std::string path, std::string_view rest) {
-        return path.append(1, '\0').append(rest);
-    };
+    const auto withNul = [](std::string path) { return path.append(1, '\0').append("x"); };
     const auto before = snapshotTree(temp.path());
     for (const Case& c :
          {overlap(src, src), overlap(src, src + "/"), overlap(src, src + "/./"),
           overlap(src + "/", temp / "x/../src"), overlap(src, temp / "srclink"),
           overlap(src + "/sub", src), badBackup(""), badBackup("relative/bk"),
-          badBackup(temp / "plain.txt"), badBackup(temp / "fifo"),
-          badBackup(withNul(temp / "bk", "evil")), badSource(""), badSource("relative/src"),
-          badSource(temp / "plain.txt"), badSource(temp / "none"), badSource(withNul(src, "x"))}) {
+          badBackup(temp / "plain.txt"), badBackup(temp / "fifo"), badBackup(withNul(temp / "bk")),
+          badSource(""), badSource("relative/src"), badSource(temp / "plain.txt"),
+          badSource(temp / "none"), badSource(temp / "dangling"), badSource(withNul(src))}) {
         RecordingHost host;
         host.source = c.source;
         host.backup = c.backup;
-        BackupEngine engine(host);
         const RunOutcome expected =
             c.message == text::kSourceNotFound ? RunOutcome::sourceMissing : RunOutcome::refused;
-        EXPECT_EQ(engine.singleRun(), expected) << c.source << " -> " << c.backup;
+        EXPECT_EQ(BackupEngine(host).singleRun(), expected) << c.source << " -> " << c.backup;
         ASSERT_EQ(host.messages.size(), 1u) << c.source << " -> " << c.backup;
         EXPECT_EQ(host.messages[0].text, c.message);
         EXPECT_EQ(host.messages[0].lines, c.lines);
-        EXPECT_EQ(host.captions, std::vector<std::string>{std::string(text::kComplete)});
+        EXPECT_EQ(host.captions, Strings{std::string(text::kComplete)});
         EXPECT_EQ(snapshotTree(temp.path()), before) << c.source << " -> " << c.backup;
         EXPECT_FALSE(fs::exists("relative"));
     }
 }
 
-TEST(BackupRun, BatchModeLeavesTheReportToTheBatch) {
-    TempFolder temp;
-    writeFile(temp / "src/a.txt", "a");
+// The message names the log, says why it failed, and shows at most the first 20 entry lines.
+TEST(BackupRun, AnUnwritableLogShowsThePathAndTheFirstEntryLines) {
+    for (const int subfolders : {0, 12}) {
+        TempFolder temp;
+        fs::create_directories(temp / "src");
+        Strings lines{temp / "no such folder/ErrorLog.txt",
+                      std::make_error_code(std::errc::no_such_file_or_directory).message(),
+                      std::string(text::kFolderError), temp / "missing/bk"};
+        for (int i = 10; i < 10 + subfolders; ++i) {
+            fs::create_directories(temp / ("src/sub" + std::to_string(i)));
+            lines.emplace_back(text::kFolderError);
+            lines.push_back(temp / ("missing/bk/sub" + std::to_string(i)));
+        }
+        lines.resize(std::min<std::size_t>(lines.size(), 22));
+        RecordingHost host;
+        host.source = temp / "src";
+        host.backup = temp / "missing/bk";
+        host.logPath = lines[0];
+        BackupEngine engine(host);
+        engine.singleRun();
+        EXPECT_TRUE(engine.errors().empty());
+        EXPECT_FALSE(fs::exists(temp / "no such folder"));
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].text, text::kErrorLogUnwritable);
+        EXPECT_EQ(host.messages[0].lines, lines) << subfolders;
+        EXPECT_EQ(boxText(host.messages[0])
+                      .substr(0, text::kErrorLogUnwritable.size() + 2 + lines[0].size()),
+                  std::string(text::kErrorLogUnwritable) + "\r\n" + lines[0]);
+    }
+}
+
+Strings scan(const std::string& path, std::optional<platform::FileIdentity> excluded = {}) {
     RecordingHost host;
-    host.source = temp / "src";
-    host.backup = temp / "missing/bk";
-    host.logPath = temp / "ErrorLog.txt";
-    BackupEngine engine(host);
-    engine.inBatch = true;
-    engine.singleRun();
-    EXPECT_EQ(host.captions.back(), host.backup);
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_FALSE(fs::exists(host.logPath));
-    EXPECT_EQ(engine.errors().text(), folderErrors({host.backup}));
-    engine.reportErrors();
-    EXPECT_EQ(host.captions.back(), text::kComplete);
-    EXPECT_TRUE(fs::exists(host.logPath));
-    EXPECT_TRUE(engine.errors().empty());
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, text::kErrorsOccurred);
+    FolderScan scanner(host);
+    scanner.scan(path, excluded);
+    EXPECT_TRUE(host.messages.empty()) << path;
+    EXPECT_EQ(host.captions, Strings{std::string(text::kScanning)}) << path;
+    return scanner.folders();
+}
+
+// Entry 0 is the text as given and stands first; every other entry is the source without its
+// trailing separators, one separator and the names, each after its parent. Files do not count.
+TEST(FolderScan, EntryZeroIsTheTextAsGivenAndOthersFollowTheirParents) {
+    TempFolder temp;
+    const std::string src = temp / "src";
+    writeFile(temp / "lone/file.txt", "");
+    EXPECT_EQ(scan(temp / "lone"), Strings{temp / "lone"});
+    fs::create_directories(src + "/A/x");
+    fs::create_directories(src + "/b");
+    fs::create_directories(src + "/-c");  // "-" sorts before the separator
+    fs::create_directory_symlink("src", temp / "SRC");
+    for (const auto& [given, base] : std::vector<std::pair<std::string, std::string>>{
+             {src, src}, {src + "/", src}, {src + "//", src}, {temp / "SRC", temp / "SRC"}}) {
+        EXPECT_EQ(scan(given),
+                  (Strings{given, base + "/-c", base + "/A", base + "/A/x", base + "/b"}));
+    }
+}
+
+TEST(FolderScan, RootSourceGivesSlashNameStrings) {
+    TempFolder temp;
+    fs::create_directories(temp / "tmp/deep");
+    fs::create_directories(temp / "Usr");
+    // Scanning the real root would walk the whole machine: the child sees only this small tree.
+    const auto report = inChild([&] {
+        if (::chroot(temp.path().c_str()) != 0 || ::chdir("/") != 0) {
+            throw ChildSkip(std::string("chroot: ") + std::strerror(errno));
+        }
+        std::string joined;
+        for (const std::string& entry : scan("/")) {
+            joined += entry + "|";
+        }
+        return joined;
+    });
+    if (report) {
+        EXPECT_EQ(*report, "/|/tmp|/tmp/deep|/Usr|");
+    }
+}
+
+TEST(FolderScan, LeavesOutFolderLinksAndTheExcludedFolder) {
+    TempFolder temp;
+    fs::create_directories(temp / "src/A/x");
+    fs::create_directories(temp / "src/bk/A/x");
+    fs::create_directories(temp / "outside/o");
+    fs::create_directory_symlink(temp / "src", temp / "src/A/up");
+    fs::create_directory_symlink(temp / "outside", temp / "src/out");
+    const auto backup = platform::identityOf(temp / "src/bk");
+    ASSERT_TRUE(backup);
+    EXPECT_EQ(scan(temp / "src", *backup),
+              (Strings{temp / "src", temp / "src/A", temp / "src/A/x"}));
 }
 
 }  // namespace

@@ -1,155 +1,378 @@
+// sorvik-cli as a user or a scheduler starts it. Each row runs the program in a fresh temporary
+// folder ("@" in a row stands for its path) holding the row's files ("path=bytes", "path/" for a
+// folder, "path>target" for a link, joined by "|") and checks the exit status, what the program
+// printed (its messages on standard error, then the summary on standard output) and every file and
+// folder that changed.
 #include "cli/command_line.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <csignal>
 #include <filesystem>
+#include <map>
+#include <regex>
 
-#include "engine/messages.h"
+#include <sys/mount.h>
+
 #include "platform/code_page.h"
 #include "platform/folder_lock.h"
-#include "tests/support/child_process.h"
-#include "tests/support/sorvik_cli.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/harness.h"
 
-namespace sorvik::cli {
+namespace sorvik::test {
 namespace {
 
 namespace fs = std::filesystem;
-using test::readFile;
-using test::TempFolder;
-using test::writeFile;
-namespace text = engine::text;
+using namespace std::string_literals;
 
-// Runs sorvik-cli through the shell; `streams` picks what the output holds (default: both).
-test::CommandResult cli(const std::vector<std::string>& arguments,
-                        const std::string& streams = "2>&1") {
-    return test::runCommand(test::sorvikCliCommand(arguments) + " " + streams);
+struct Row {
+    const char* what;
+    std::string files;
+    std::string arguments;     // split at spaces
+    std::string expected;      // exit status, output, "--", what changed: "path/" a new folder,
+                               // "path=bytes" a new or changed file, one a line
+    std::string shell = {};    // put before the command: assignments, ulimit, redirections
+    std::string locked = {};   // a folder another run holds locked meanwhile
+    bool onSmallDisk = false;  // a 64 KiB tmpfs at @/disk
+};
+
+std::string replaced(std::string text, std::string_view from, std::string_view to) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
 }
 
-bool contains(const std::string& text, std::string_view part) {
-    return text.find(part) != std::string::npos;
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0, end = 0; end != std::string::npos && !text.empty();
+         start = end + 1) {
+        end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+    }
+    return parts;
 }
 
-TEST(CommandLine, CleanRunExitsZeroAndExcludeSwitchesTheRuleOn) {
-    TempFolder temp;
-    writeFile(temp / "src/a.bak", "skipped");
-    writeFile(temp / "src/sub/b.txt", "b");
-    const auto first = cli({"run", temp / "src", temp / "bk", "--exclude", "BAK"}, "2>/dev/null");
-    EXPECT_EQ(first.status, 0);
-    EXPECT_TRUE(contains(first.output, "copied 1 files")) << first.output;
-    EXPECT_EQ(readFile(temp / "bk/sub/b.txt"), "b");
-    EXPECT_FALSE(fs::exists(temp / "bk/a.bak"));
-    const auto quiet = cli({"run", temp / "src", temp / "bk", "--quiet"}, "2>/dev/null");
-    EXPECT_EQ(quiet.status, 0);
-    EXPECT_EQ(quiet.output, "");
-    EXPECT_EQ(readFile(temp / "bk/a.bak"), "skipped");
-}
-
-TEST(CommandLine, TroubleExitsOne) {
-    TempFolder temp;
-    writeFile(temp / "src/a.txt", "a");
-    const std::string bk = temp / "missing/bk";
-    const auto errors = cli({"run", temp / "src", bk, "--log", temp / "log.txt", "--quiet"});
-    EXPECT_EQ(errors.status, 1);
-    EXPECT_TRUE(contains(errors.output, text::kFolderError)) << errors.output;
-    const auto log =
-        platform::toCodePage932(std::string(text::kFolderError) + "\r\n" + bk + "\r\n\r\n");
-    ASSERT_TRUE(log);
-    EXPECT_EQ(readFile(temp / "log.txt"), *log);
-
-    const auto missing = cli({"run", temp / "none", temp / "bk"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(contains(missing.output, text::kSourceNotFound)) << missing.output;
-    const auto refused = cli({"run", temp / "src", temp / "src/"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(contains(refused.output, text::kPairOverlaps)) << refused.output;
-    EXPECT_FALSE(fs::exists(temp / "bk"));
-
-    // Another run filling the same backup folder holds its lock: this one leaves it alone.
-    fs::create_directory(temp / "bk");
-    const auto otherRun = platform::FolderLock::tryAcquire(temp / "bk");
-    ASSERT_TRUE(otherRun);
-    const auto held = cli({"run", temp / "src", temp / "bk", "--quiet"});
-    EXPECT_EQ(held.status, 1);
-    EXPECT_EQ(held.output, std::string(text::kAnotherRunInProgress) + "\n" + temp / "bk" + "\n");
-    EXPECT_TRUE(fs::is_empty(temp / "bk"));
-}
-
-// Standard error closed by its reader ("sorvik-cli run … 2>&1 | head -1"): the lines are lost, the
-// run is not. Without its own defence the program would die of SIGPIPE at the first error line.
-TEST(CommandLine, AClosedStandardErrorLosesLinesNotTheRun) {
-    TempFolder temp;
-    writeFile(temp / "src/a/f.txt", "f");
-    writeFile(temp / "src/b/g.txt", "g");
-    writeFile(temp / "bk/a", "a file where a folder must go");
-    const auto withClosedStandardError = [&] {
-        std::signal(SIGPIPE, SIG_DFL);
-        int ends[2];
-        if (::pipe(ends) != 0 || ::close(ends[0]) != 0 || ::dup2(ends[1], 2) < 0) {
-            throw test::ChildSkip("cannot make a pipe without a reader");
+// Folders as "path/", files as "path=bytes": decoded when they are code page 932, so an error log
+// reads as its entries, and by their size when large.
+std::map<std::string, std::string> contents(const fs::path& root) {
+    std::map<std::string, std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string path = entry.path().lexically_relative(root).string();
+        if (entry.is_directory() && !entry.is_symlink()) {
+            found[path + "/"] = "";
+        } else if (entry.is_regular_file()) {
+            const std::string bytes = readFile(entry.path());
+            const auto decoded = platform::fromCodePage932(bytes);
+            found[path] = "=" + (bytes.size() > 4096 ? std::to_string(bytes.size()) + " bytes"
+                                 : decoded           ? *decoded
+                                                     : bytes);
         }
-        const auto run = test::runCommand(test::sorvikCliCommand(
-            {"run", temp / "src", temp / "bk", "--log", temp / "log.txt", "--quiet"}));
-        return std::to_string(run.status);
+    }
+    return found;
+}
+
+// Runs the row in a child (a small disk needs a mount namespace of its own) and describes what
+// happened as the row's expectations read.
+std::optional<std::string> runRow(const Row& row) {
+    return inChild([&] {
+        const TempFolder temp;
+        const std::string at = temp.path().string();
+        const auto inTemp = [&](const std::string& text) { return replaced(text, "@", at); };
+        if (row.onSmallDisk) {
+            enterPrivateMountNamespace();
+            fs::create_directory(at + "/disk");
+            if (::mount("tmpfs", (at + "/disk").c_str(), "tmpfs", 0, "size=64k") != 0) {
+                throw ChildSkip("cannot mount a small tmpfs");
+            }
+        }
+        for (const std::string& file : split(inTemp(row.files), '|')) {
+            const std::size_t is = file.find('='), link = file.find('>');
+            if (is != std::string::npos) {
+                writeFile(at + "/" + file.substr(0, is), file.substr(is + 1));
+            } else if (link != std::string::npos) {
+                fs::create_directory_symlink(file.substr(link + 1),
+                                             at + "/" + file.substr(0, link));
+            } else {
+                fs::create_directories(at + "/" + file);
+            }
+        }
+        const auto before = contents(at);
+        std::optional<platform::Result<platform::FolderLock>> lock;
+        if (!row.locked.empty() &&
+            !lock.emplace(platform::FolderLock::tryAcquire(inTemp(row.locked)))) {
+            throw std::runtime_error("cannot take the lock");
+        }
+        // The program itself must keep a closed pipe or a size limit from killing it.
+        std::signal(SIGPIPE, SIG_DFL);
+        std::signal(SIGXFSZ, SIG_DFL);
+        const CommandResult run =
+            runCommand("cd '" + at + "' && exec 2>&1 && " + inTemp(row.shell) + " " +
+                       cliCommand(split(inTemp(row.arguments), ' ')));
+        std::string report =
+            std::to_string(run.status) + "\n" +
+            replaced(std::regex_replace(run.output, std::regex(", [0-9.]+ s\n"), ", T s\n"),
+                     cli::usageText(), "<usage>\n") +
+            "--\n";
+        const auto after = contents(at);
+        for (const auto& [path, shown] : after) {
+            if (!before.contains(path) || before.at(path) != shown) {
+                report += path + shown + "\n";
+            }
+        }
+        for (const auto& [path, shown] : before) {
+            report += after.contains(path) ? "" : "gone: " + path + "\n";
+        }
+        return replaced(report, at, "@");
+    });
+}
+
+void expectRows(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+        if (const auto report = runRow(row)) {
+            EXPECT_EQ(*report, row.expected) << row.what;
+        }
+    }
+}
+
+const std::string loggedTo = std::string(text::kErrorsOccurred) + "\n@/log.txt\n";
+const std::string folderError(text::kFolderError), copyError(text::kCopyError),
+    deleteError(text::kDeleteError), notFound(text::kSourceNotFound),
+    unreadable(text::kFileUnreadable), busy(text::kAnotherRunInProgress);
+
+// Settings as the window saves them: the current list, "True" or "False" for the placeholder
+// mode, then the check boxes always on top, extension rule, size rule, time rule, automatic run.
+const std::string settings =
+    "prog/sorvik01.ini=@/prog/Default.lst\r\nFalse\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 "
+    "\r\n|prog/Default.lst=";
+
+// A run that runs out of room: big.bin is to replace a small old backup, fresh.bin is new and
+// the small ones fit (a read of one byte is a whole file too). The old backup comes through byte
+// for byte and no temporary stays.
+Row fullDisk(const char* what, const std::string& backup) {
+    return {what,
+            "src/big.bin=" + std::string(256 << 10, 'n') +
+                "|src/fresh.bin=" + std::string(256 << 10, 'f') +
+                "|src/small.txt=fits|src/tiny.txt=1|" + backup + "/big.bin=old backup",
+            "run @/src @/" + backup + " --log @/log.txt --quiet",
+            "1\n" + deleteError + ": @/" + backup + "/big.bin\n" + copyError + ": @/src/big.bin\n" +
+                copyError + ": @/src/fresh.bin\n" + loggedTo + "--\n" + backup +
+                "/small.txt=fits\n" + backup +
+                "/tiny.txt=1\nlog.txt=" + errorEntry(deleteError, "@/" + backup + "/big.bin") +
+                errorEntry(copyError, "@/src/big.bin") + errorEntry(copyError, "@/src/fresh.bin") +
+                "\r\n\n"};
+}
+
+const std::string tree =
+    "src/a.txt=a|src/sub/deeper/f.txt=f|src/linked/h.txt=h|src/linked/deeper/i.txt=i";
+std::string folderErrors(const std::string& backup, const std::vector<std::string>& folders) {
+    std::string lines;
+    for (const std::string& folder : folders) {
+        lines += folderError + ": " + backup + folder + "\n";
+    }
+    return lines;
+}
+std::string entries(const std::string& backup, const std::vector<std::string>& folders) {
+    std::string logged;
+    for (const std::string& folder : folders) {
+        logged += errorEntry(folderError, backup + folder);
+    }
+    return logged;
+}
+
+std::string repeated(const std::string& text, int times) {
+    std::string all;
+    while (times-- > 0) {
+        all += text;
+    }
+    return all;
+}
+
+std::string why(std::errc error) {
+    return std::make_error_code(error).message();
+}
+
+TEST(CommandLine, RunsAndBatches) {
+    const std::string notThere = why(std::errc::no_such_file_or_directory) + "\n--\n";
+    const std::string notText = why(std::errc::illegal_byte_sequence) + "\n--\n";
+    Row sizeLimit = fullDisk("a file size limit leaves the old backup whole", "bk");
+    sizeLimit.shell = "ulimit -f 128 &&";
+    expectRows({
+        {"a clean run; --exclude switches the extension rule on", "src/a.bak=x|src/sub/b.txt=b",
+         "run @/src @/bk --exclude BAK",
+         "0\ncopied 1 files (1 B), created 0 empty, skipped 1, errors 0, 2 folders, T s\n--\n"
+         "bk/\nbk/sub/\nbk/sub/b.txt=b\n"},
+        {"relative folders are the working folder's; --quiet prints nothing",
+         "src/a.bak=x|src/sub/b.txt=b", "run src bk --quiet",
+         "0\n--\nbk/\nbk/a.bak=x\nbk/sub/\nbk/sub/b.txt=b\n"},
+        // Errors go to standard error and to the log, in failure order and code page 932: every
+        // folder that cannot be made has its own entry, and a file, a link or a folder in the way
+        // is never written through, nor are the folders below it.
+        {"folders that cannot be made", tree, "run @/src @/missing/bk --log @/log.txt --quiet",
+         "1\n" +
+             folderErrors("@/missing/bk",
+                          {"", "/linked", "/linked/deeper", "/sub", "/sub/deeper"}) +
+             loggedTo + "--\nlog.txt=" +
+             entries("@/missing/bk", {"", "/linked", "/linked/deeper", "/sub", "/sub/deeper"}) +
+             "\r\n\n"},
+        {"folders in the way", tree + "|bk/sub=blocker|outside/|bk/linked>@/outside",
+         "run @/src @/bk --log @/log.txt --quiet",
+         "1\n" + folderErrors("@/bk", {"/linked", "/linked/deeper", "/sub", "/sub/deeper"}) +
+             loggedTo + "--\nbk/a.txt=a\nlog.txt=" +
+             entries("@/bk", {"/linked", "/linked/deeper", "/sub", "/sub/deeper"}) + "\r\n\n"},
+        {"a copy error and a folder error in code page 932",
+         "元/a.txt=a|元/資料.txt=x|元/日本語=n|元/sub/b.txt=b|先/資料.txt/|先/sub=x",
+         "run @/元 @/先 --log @/log.txt --quiet",
+         "1\n" + copyError + ": @/元/資料.txt\n" + folderError + ": @/先/sub\n" + loggedTo +
+             "--\nlog.txt=" + errorEntry(copyError, "@/元/資料.txt") +
+             errorEntry(folderError, "@/先/sub") + "\r\n\n先/a.txt=a\n先/日本語=n\n"},
+        {"a missing source", "", "run @/none @/bk", "1\n" + notFound + ": @/none\n--\n"},
+        {"an overlapping pair", "src/a.txt=a", "run @/src @/src/",
+         "1\n" + std::string(text::kPairOverlaps) + "\n@/src\n@/src/\n--\n"},
+        {"another run holds the backup folder", "src/a.txt=a|bk/", "run @/src @/bk --quiet",
+         "1\n" + busy + "\n@/bk\n--\n", "", "@/bk"},
+        {"a standard error without a reader loses lines, not the run",
+         "src/a/f.txt=f|src/b/g.txt=g|bk/a=a file where a folder must go",
+         "run @/src @/bk --log @/log.txt --quiet",
+         "1\n--\nbk/b/\nbk/b/g.txt=g\nlog.txt=" + errorEntry(folderError, "@/bk/a") + "\r\n\n",
+         "mkfifo .p && exec 3<>.p 2>.p 3<&- &&"},
+        sizeLimit,
+        {"no command", "", "", "2\nsorvik-cli: no command given\n\n<usage>\n--\n"},
+        {"an unknown option", "", "run /a /b --bogus",
+         "2\nsorvik-cli: unknown option --bogus\n\n<usage>\n--\n"},
+        {"help", "", "--help", "0\n<usage>\n--\n"},
+        {"a batch runs every pair of the current list with the saved options",
+         "one/a.txt=aaa|one/old.bak=x|two/sub/b.txt=bb|data/Sorvik/sorvik02.ini=bak\r\n|"
+         "data/Sorvik/sorvik01.ini=@/data/Sorvik/Default.lst\r\nTrue\r\n 0 \r\n 1 \r\n 0 \r\n"
+         " 0 \r\n 0 \r\n|data/Sorvik/Default.lst=@/one\r\n@/bk-one\r\n@/two\r\n@/bk-two\r\n",
+         "batch",
+         "0\ncopied 0 files (0 B), created 2 empty, skipped 1, errors 0, 3 folders, T s\n--\n"
+         "bk-one/\nbk-one/a.txt=\nbk-two/\nbk-two/sub/\nbk-two/sub/b.txt=\n",
+         "XDG_DATA_HOME=@/data"},
+        {"the errors of every pair go to the folder's log in pair order",
+         "zz-src/sub/f.txt=f|zz-bk/sub=x|aa-src/sub/f.txt=f|aa-bk/sub=x|" + settings +
+             "@/zz-src\r\n@/zz-bk\r\n@/aa-src\r\n@/aa-bk\r\n",
+         "batch --folder @/prog --quiet",
+         "1\n" + folderError + ": @/zz-bk/sub\n" + folderError + ": @/aa-bk/sub\n" +
+             std::string(text::kErrorsOccurred) + "\n@/prog/ErrorLog.txt\n--\nprog/ErrorLog.txt=" +
+             errorEntry(folderError, "@/zz-bk/sub") + errorEntry(folderError, "@/aa-bk/sub") +
+             "\r\n\n"},
+        {"another run holds the program folder", "src/f.txt=f|" + settings + "@/src\r\n@/bk\r\n",
+         "batch --folder @/prog", "1\n" + busy + "\n--\n", "", "@/prog"},
+        {"a batch whose one problem is a missing source, after a pair with folders",
+         "src/f.txt=f|" + settings + "@/src\r\n@/bk\r\n@/gone\r\n@/bk-gone\r\n",
+         "batch --folder prog --quiet", "1\n" + notFound + ": @/gone\n--\nbk/\nbk/f.txt=f\n"},
+        {"a batch whose one problem is an overlapping pair",
+         "src/f.txt=f|" + settings + "@/src\r\n@/src\r\n@/src\r\n@/bk\r\n",
+         "batch --folder prog --quiet",
+         "1\n" + std::string(text::kPairOverlaps) + "\n@/src\n@/src\n--\nbk/\nbk/f.txt=f\n"},
+        {"a list named on the command line, both paths relative",
+         "src/f.txt=f|" + settings + "@/src\r\n@/bk-current\r\n|other.lst=@/src\r\n@/bk-other\r\n",
+         "batch --folder prog --list other.lst --quiet", "0\n--\nbk-other/\nbk-other/f.txt=f\n"},
+        // A list entry the system cannot take as it is never reaches it: one holding a NUL would
+        // be cut there and fill another folder. Each message fits on a console.
+        {"pairs that cannot run are told and the next pair still runs",
+         "src/f.txt=f|src/sub/g.txt=g|" + settings + "/" + std::string(10'000'000, 'x') +
+             "\r\n@/bk-long\r\n@/src\r\n@/bk-nul\0evil\r\n@/src\0x\r\n@/bk-nul\r\n@/src\r\n@/bk\r\n"s,
+         "batch --folder prog --quiet",
+         "1\n" + notFound + ": /" + std::string(499, 'x') + "…" + std::string(500, 'x') + "\n" +
+             std::string(text::kBadBackupFolder) + "\n@/bk-nul?evil\n" + notFound +
+             ": @/src?x\n--\nbk/\nbk/f.txt=f\nbk/sub/\nbk/sub/g.txt=g\n"},
+        // A console line shows a long name's start and end, each cut at a whole character.
+        {"long names on the console",
+         settings + "\xEF\xBB\xBF/" + std::string(999, 'x') + "\r\n@/a\r\n/" + repeated("あ", 700) +
+             "\r\n@/b\r\n",
+         "batch --folder prog --quiet",
+         "1\n" + notFound + ": /" + std::string(999, 'x') + "\n" + notFound + ": /" +
+             repeated("あ", 166) + "…" + repeated("あ", 166) + "\n--\n"},
+        {"a batch option it does not know", "", "batch --bogus",
+         "2\nsorvik-cli: unknown option --bogus\n\n<usage>\n--\n"},
+        // A batch that cannot read what it needs names the file and the reason and runs nothing:
+        // a scheduled batch that silently backs up nothing is the worst way for a backup to fail.
+        {"no settings, so no current list", "prog/", "batch --folder prog",
+         "2\n" + unreadable + "\n@/prog/sorvik01.ini\n" + notThere},
+        {"a list on the command line that is not there", "prog/",
+         "batch --folder prog --list none.lst", "2\n" + unreadable + "\n@/none.lst\n" + notThere},
+        {"settings naming a list that is not there", "prog/sorvik01.ini=@/gone.lst\r\n",
+         "batch --folder prog", "2\n" + unreadable + "\n@/gone.lst\n" + notThere},
+        {"settings naming a relative list", "prog/sorvik01.ini=Default.lst\r\n",
+         "batch --folder prog",
+         "2\n" + unreadable + "\nDefault.lst\n" + why(std::errc::invalid_argument) + "\n--\n"},
+        {"settings naming no list", "prog/sorvik01.ini=\r\n", "batch --folder prog",
+         "2\n" + unreadable + "\n@/prog/sorvik01.ini\n" + why(std::errc::invalid_argument) +
+             "\n--\n"},
+        {"settings that are not text", "prog/sorvik01.ini=\x81", "batch --folder prog --list x",
+         "2\n" + unreadable + "\n@/prog/sorvik01.ini\n" + notText},
+        {"excluded extensions that are not text", "prog/sorvik02.ini=\x81",
+         "batch --folder prog --list x", "2\n" + unreadable + "\n@/prog/sorvik02.ini\n" + notText},
+        {"a list that is not text", "prog/|bad.lst=\x81", "batch --folder prog --list bad.lst",
+         "2\n" + unreadable + "\n@/bad.lst\n" + notText},
+        {"no such program folder", "", "batch --folder nowhere",
+         "2\n" + unreadable + "\n@/nowhere\n" + notThere},
+    });
+}
+
+TEST(CommandLine, AFullSmallDiskLeavesTheOldBackupWhole) {
+    Row smallDisk = fullDisk("a full disk", "disk/bk");
+    smallDisk.onSmallDisk = true;
+    expectRows({smallDisk});
+}
+
+// How the arguments are read, rows of arguments and the command they give.
+std::string describe(const cli::Command& command) {
+    if (const auto* run = std::get_if<cli::RunCommand>(&command)) {
+        const auto& o = run->options;
+        std::string text = "run " + run->source + " " + run->backup;
+        text += std::string(o.sizeRule ? " size" : "") + (o.timeRule ? " time" : "") +
+                (o.placeholder ? " placeholder" : "") + (o.extensionRule ? " exclude" : "");
+        for (const std::string& extension : o.excludedExtensions) {
+            text += " ." + extension;
+        }
+        return text + (run->logPath.empty() ? "" : " log " + run->logPath) +
+               (run->quiet ? " quiet" : "");
+    }
+    if (const auto* batch = std::get_if<cli::BatchCommand>(&command)) {
+        return "batch [" + batch->folder + "] [" + batch->list + "]" +
+               (batch->quiet ? " quiet" : "");
+    }
+    if (const auto* error = std::get_if<cli::UsageError>(&command)) {
+        return "usage: " + error->reason;
+    }
+    return "help";
+}
+
+TEST(CommandLine, ReadsTheArguments) {
+    const struct {
+        std::vector<std::string> arguments;
+        const char* command;
+    } rows[] = {
+        {{"run", "--size-rule", "/s", "--time-rule", "/b", "--placeholder", "--quiet", "--exclude",
+          "bak", "--exclude=tmp", "--log=/l.txt"},
+         "run /s /b size time placeholder exclude .bak .tmp log /l.txt quiet"},
+        {{"run", "--", "--s", "/b"}, "run --s /b"},
+        {{"run", "/s", "/b", "--log", "/l"}, "run /s /b log /l"},
+        {{"--help"}, "help"},
+        {{"-h"}, "help"},
+        {{"help"}, "help"},
+        {{"batch", "--quiet", "--folder", "f", "--list=l.lst"}, "batch [f] [l.lst] quiet"},
+        {{"batch", "--folder=f", "--list", "l"}, "batch [f] [l]"},
+        {{}, "usage: no command given"},
+        {{"copy", "/s", "/b"}, "usage: unknown command copy"},
+        {{"run", "/s"}, "usage: run needs a source folder and a backup folder"},
+        {{"run", "/s", "/b", "/c"}, "usage: run needs a source folder and a backup folder"},
+        {{"run", "/s", "/b", "--log="}, "usage: --log needs a file"},
+        {{"run", "/s", "/b", "--log"}, "usage: --log needs a file"},
+        {{"run", "/s", "/b", "--exclude"}, "usage: --exclude needs an extension"},
+        {{"run", "/s", "/b", "--excluded=x"}, "usage: unknown option --excluded=x"},
+        {{"batch", "--folder"}, "usage: --folder needs a folder"},
+        {{"batch", "--list="}, "usage: --list needs a file"},
+        {{"batch", "/stray"}, "usage: batch takes no folders of its own: /stray"},
+        {{"batch", "--size-rule"}, "usage: unknown option --size-rule"},
     };
-    const test::ChildOutcome child = test::runInChild(withClosedStandardError);
-    ASSERT_EQ(child.end, test::ChildOutcome::End::finished) << child.report;
-    EXPECT_EQ(child.report, "1");
-    EXPECT_EQ(readFile(temp / "bk/b/g.txt"), "g");
-    EXPECT_TRUE(fs::exists(temp / "log.txt"));
-}
-
-TEST(CommandLine, WrongUsageExitsTwoAndHelpShowsBothForms) {
-    // Which arguments are wrong is the parser's table below; here, what the program does then.
-    for (const auto& arguments :
-         std::vector<std::vector<std::string>>{{}, {"run", "/a", "/b", "--bogus"}}) {
-        const auto wrong = cli(arguments);
-        EXPECT_EQ(wrong.status, 2) << testing::PrintToString(arguments);
-        EXPECT_TRUE(contains(wrong.output, "Usage:")) << wrong.output;
-    }
-    const auto help = cli({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(contains(help.output, "sorvik-cli run SOURCE BACKUP")) << help.output;
-    EXPECT_TRUE(contains(help.output, "sorvik-cli batch")) << help.output;
-}
-
-TEST(CommandLine, ParsesRunOptions) {
-    const Command all =
-        parseCommandLine({"run", "--size-rule", "/s", "--time-rule", "/b", "--placeholder",
-                          "--quiet", "--exclude", "bak", "--exclude=tmp", "--log=/l.txt"});
-    const auto* run = std::get_if<RunCommand>(&all);
-    ASSERT_NE(run, nullptr);
-    EXPECT_EQ(run->source + " " + run->backup + " " + run->logPath, "/s /b /l.txt");
-    EXPECT_TRUE(run->options.sizeRule && run->options.timeRule && run->options.placeholder &&
-                run->options.extensionRule && run->quiet);
-    EXPECT_EQ(run->options.excludedExtensions, (std::vector<std::string>{"bak", "tmp"}));
-
-    const Command plain = parseCommandLine({"run", "--", "--s", "/b"});
-    run = std::get_if<RunCommand>(&plain);
-    ASSERT_NE(run, nullptr);
-    EXPECT_EQ(run->source, "--s");
-    EXPECT_FALSE(run->options.extensionRule || run->options.sizeRule || run->options.timeRule ||
-                 run->options.placeholder || run->quiet || !run->logPath.empty());
-
-    for (const char* help : {"--help", "-h", "help"}) {
-        EXPECT_TRUE(std::holds_alternative<HelpCommand>(parseCommandLine({help}))) << help;
-    }
-    for (const auto& wrong :
-         std::vector<std::vector<std::string>>{{},
-                                               {"run", "/s"},
-                                               {"run", "/s", "/b", "--log="},
-                                               {"run", "/s", "/b", "--log"},
-                                               {"run", "/s", "/b", "--exclude"},
-                                               {"run", "/s", "/b", "/c"},
-                                               {"run", "/s", "/b", "--excluded=x"},
-                                               {"copy", "/s", "/b"}}) {
-        EXPECT_TRUE(std::holds_alternative<UsageError>(parseCommandLine(wrong)))
-            << testing::PrintToString(wrong);
+    for (const auto& row : rows) {
+        EXPECT_EQ(describe(cli::parseCommandLine(row.arguments)), row.command)
+            << testing::PrintToString(row.arguments);
     }
 }
 
 }  // namespace
-}  // namespace sorvik::cli
+}  // namespace sorvik::test

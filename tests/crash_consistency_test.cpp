@@ -1,21 +1,13 @@
+// A run killed at any writing call leaves each backup file old or new, never half, and the next
+// run finishes the job and clears what the killed one left.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <limits>
-#include <map>
 #include <set>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/temporary_name.h"
-#include "tests/support/child_process.h"
-#include "tests/support/sorvik_cli.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/tree_snapshot.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {
@@ -42,39 +34,31 @@ std::string pattern(std::size_t size, unsigned seed) {
 // Folders, files from empty to over 1 MiB, and a backup with older versions of some, a file of its
 // own and a killed run's temporaries. "docs" has enough files for the run to look them up on its
 // second thread. The bytes are made once, as every kill point needs them.
-const Files& newFiles() {
-    static const Files files{{"big.bin", pattern(5 << 18, 1)},
-                             {"docs/report.txt", "new report\n"},
-                             {"docs/photo.bin", pattern(1 << 18, 2)},
-                             {"docs/notes.txt", "notes\n"},
-                             {"docs/empty", ""},
-                             {"docs/list.csv", "a,b\n"},
-                             {"media/deep/clip.bin", pattern(9 << 17, 3)}};
-    return files;
-}
-const Files& oldFiles() {
-    static const Files files{{"big.bin", pattern(1 << 18, 9)},
-                             {"docs/report.txt", "the old report, longer than the new one\n"},
-                             {"docs/photo.bin", pattern(3 << 17, 8)},
-                             {"docs/notes.txt", "old notes\n"},
-                             {"docs/only-in-backup.txt", "kept\n"}};
-    return files;
-}
+const Files kNew{{"big.bin", pattern(5 << 18, 1)},
+                 {"docs/report.txt", "new report\n"},
+                 {"docs/photo.bin", pattern(1 << 18, 2)},
+                 {"docs/notes.txt", "notes\n"},
+                 {"docs/empty", ""},
+                 {"docs/list.csv", "a,b\n"},
+                 {"media/deep/clip.bin", pattern(9 << 17, 3)}};
+const Files kOld{{"big.bin", pattern(1 << 18, 9)},
+                 {"docs/report.txt", "the old report, longer than the new one\n"},
+                 {"docs/photo.bin", pattern(3 << 17, 8)},
+                 {"docs/notes.txt", "old notes\n"},
+                 {"docs/only-in-backup.txt", "kept\n"}};
 
 struct Scene {
     TempFolder temp;
     std::string source = temp / "src";
     std::string backup = temp / "bk";
-    const Files& sourceFiles = newFiles();
-    const Files& oldBackup = oldFiles();
     std::map<std::string, std::string> sourceBefore, backupBefore;  // snapshotTree before the run
 
     Scene() {
-        for (const auto& [name, bytes] : sourceFiles) {
+        for (const auto& [name, bytes] : kNew) {
             writeFile(source + "/" + name, bytes);
         }
         fs::create_directories(source + "/media/nothing");
-        for (const auto& [name, bytes] : oldBackup) {
+        for (const auto& [name, bytes] : kOld) {
             writeFile(backup + "/" + name, bytes);
             setModifiedTime(backup + "/" + name, 1'600'000'000);
         }
@@ -84,7 +68,7 @@ struct Scene {
         backupBefore = snapshotTree(backup);
     }
     std::string run() const {
-        return sorvikCliCommand({"run", source, backup, "--time-rule", "--quiet"});
+        return cliCommand({"run", source, backup, "--time-rule", "--quiet"});
     }
 };
 
@@ -128,15 +112,15 @@ std::vector<int> occurrences(int count, int wanted) {
 void expectConsistentAfterKill(const Scene& scene) {
     const Files now = filesIn(scene.backup);
     for (const auto& [name, bytes] : now) {
-        const bool old = scene.oldBackup.contains(name) && scene.oldBackup.at(name) == bytes;
-        const bool copied = scene.sourceFiles.contains(name) && scene.sourceFiles.at(name) == bytes;
+        const bool old = kOld.contains(name) && kOld.at(name) == bytes;
+        const bool copied = kNew.contains(name) && kNew.at(name) == bytes;
         EXPECT_TRUE(old || copied)
             << name << " is neither its old nor its source bytes (" << bytes.size() << " bytes)";
     }
     const auto backupNow = snapshotTree(scene.backup);
-    for (const auto& [name, bytes] : scene.oldBackup) {
+    for (const auto& [name, bytes] : kOld) {
         EXPECT_TRUE(now.contains(name)) << name << " went missing";
-        if (!scene.sourceFiles.contains(name)) {
+        if (!kNew.contains(name)) {
             EXPECT_EQ(backupNow.at(name), scene.backupBefore.at(name)) << name << " was touched";
         }
     }
@@ -144,7 +128,7 @@ void expectConsistentAfterKill(const Scene& scene) {
 
     const CommandResult next = runCommand(scene.run() + " 2>&1");
     ASSERT_EQ(next.status, 0) << next.output;
-    for (const auto& [name, bytes] : scene.sourceFiles) {
+    for (const auto& [name, bytes] : kNew) {
         EXPECT_TRUE(fs::exists(scene.backup + "/" + name) &&
                     readFile(scene.backup + "/" + name) == bytes)
             << name << " is not the source's after the next run";
@@ -156,8 +140,6 @@ void expectConsistentAfterKill(const Scene& scene) {
     }
 }
 
-// A run killed at any writing call leaves each backup file old or new, never half, and the next
-// run finishes the job and clears what the killed one left.
 TEST(CrashConsistency, AKilledRunLeavesWholeFilesAndTheNextRunFinishesIt) {
     if (runCommand("command -v strace").status != 0) {
         GTEST_SKIP() << "strace is not installed (scripts/install-dependencies.sh installs it)";

@@ -1,13 +1,16 @@
+// Which files a run copies, skips or creates empty without changing the source; copying one
+// file between two open folders, and what a folder listing shows.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
+#include <algorithm>
+#include <fstream>
 #include <optional>
 
-#include "engine/messages.h"
-#include "tests/support/engine_run.h"
-#include "tests/support/temp_folder.h"
+#include "platform/file_copy.h"
+#include "platform/folder.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {
@@ -28,7 +31,7 @@ void put(const std::string& path, const Stamped& file) {
 }
 
 TEST(FolderSync, DecisionTable) {
-    enum Rules { none = 0, ext = 1, size = 2, time = 4 };
+    enum Rules { none = 0, ext = 1, size = 2, time = 4, empty = 8 };
     struct Row {
         const char* what;
         int rules;
@@ -50,6 +53,10 @@ TEST(FolderSync, DecisionTable) {
         {"both: larger only", size | time, {"abcd", kOld}, {{"x", kNew}}, "x"},
         {"both: newer only", size | time, {"a", kNew}, {{"xyz", kOld}}, "xyz"},
         {"both: larger and newer", size | time, {"abcd", kNew}, {{"x", kOld}}, "abcd"},
+        // Files due to be copied are created empty instead.
+        {"placeholder: missing", empty, {"abc", kOld}, {}, ""},
+        {"placeholder: due", time | empty, {"abc", kNew}, {{"x", kOld}}, ""},
+        {"placeholder: skipped", time | empty, {"abc", kOld}, {{"x", kNew}}, "x"},
     };
     // With other files beside it, a folder's files are looked up ahead, both sides at once.
     for (const int neighbours : {0, 8}) {
@@ -64,38 +71,27 @@ TEST(FolderSync, DecisionTable) {
             if (row.backup) {
                 put(temp / "bk/report.BAK", *row.backup);
             }
+            const auto sourceBefore = snapshotTree(temp / "src");
             const RunRecord run = runBackup(temp / "src", temp / "bk",
                                             {(row.rules & ext) != 0,
                                              (row.rules & size) != 0,
                                              (row.rules & time) != 0,
-                                             false,
+                                             (row.rules & empty) != 0,
                                              {"txt", "bak"}});
             EXPECT_EQ(run.entries, "") << row.what << " beside " << neighbours;
+            EXPECT_TRUE(run.messages.empty()) << row.what;
+            EXPECT_EQ(snapshotTree(temp / "src"), sourceBefore) << row.what;
+            // A caption shows each file written, and only those.
+            const bool written =
+                row.expected && (!row.backup || *row.expected != row.backup->bytes);
+            EXPECT_EQ(std::count(run.captions.begin(), run.captions.end(), temp / "bk/report.BAK"),
+                      written ? 1 : 0)
+                << row.what;
             const std::string file = temp / "bk/report.BAK";
             EXPECT_EQ(fs::exists(file) ? std::optional(readFile(file)) : std::nullopt, row.expected)
                 << row.what << " beside " << neighbours;
         }
     }
-}
-
-// Files due to be copied are created empty instead; a skipped file keeps its bytes and changes no
-// caption.
-TEST(FolderSync, PlaceholderModeCreatesEmptyFilesAndCopiesNothing) {
-    TempFolder temp;
-    put(temp / "src/changed.txt", {"content", kNew});
-    put(temp / "bk/changed.txt", {"old backup", kOld});
-    put(temp / "src/new.txt", {"content", kOld});
-    put(temp / "src/same.txt", {"content", kOld});
-    put(temp / "bk/same.txt", {"kept", kNew});
-    engine::RunOptions options;
-    options.timeRule = options.placeholder = true;
-    const RunRecord run = runBackup(temp / "src", temp / "bk", options);
-    EXPECT_EQ(readFile(temp / "bk/changed.txt"), "");
-    EXPECT_EQ(readFile(temp / "bk/new.txt"), "");
-    EXPECT_EQ(readFile(temp / "bk/same.txt"), "kept");
-    EXPECT_EQ(run.captions,
-              (std::vector<std::string>{std::string(engine::text::kScanning), temp / "bk",
-                                        temp / "bk/changed.txt", temp / "bk/new.txt"}));
 }
 
 // End to end: a file link is backed up as the file it leads to, a Sorvik temporary in the
@@ -119,15 +115,176 @@ TEST(FolderSync, BacksUpExactlyTheOrdinaryFiles) {
         writeFile(temp / (std::string("bk/") + name), "half-written");
     }
     writeFile(temp / "src/sub/f.txt", "f");
-    EXPECT_EQ(runBackup(temp / "src", temp / "bk").entries, "");
+    writeFile(temp / "src/read-only.txt", "ro");
+    // A FIFO on the backup side where a file is due is replaced, never opened.
+    std::filesystem::create_directory(temp / "bk");
+    ASSERT_EQ(::mkfifo((temp / "bk/.dotfile").c_str(), 0600), 0);
+    ASSERT_EQ(::chmod((temp / "src/read-only.txt").c_str(), 0444), 0);
+    const auto sourceBefore = snapshotTree(temp / "src");
+    // The second run meets every backup file already there and replaces it.
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(runBackup(temp / "src", temp / "bk").entries, "");
+        EXPECT_EQ(snapshotTree(temp / "src"), sourceBefore);
+    }
     EXPECT_EQ(namesIn(temp / "bk"),
               ".dotfile .sorvik-0123456789abcdef.tmpx .sorvik-Ab12Cd .sorvik-ab12CD generated "
-              "link.txt only-in-backup.txt sub");
+              "link.txt only-in-backup.txt read-only.txt sub");
+    EXPECT_EQ(readFile(temp / "bk/read-only.txt") + readFile(temp / "bk/.dotfile"), "rodot");
     EXPECT_EQ(namesIn(temp / "bk/sub"), "f.txt");
     EXPECT_EQ(readFile(temp / "bk/generated"), "");
     EXPECT_FALSE(fs::is_symlink(temp / "bk/link.txt"));
     EXPECT_EQ(readFile(temp / "bk/link.txt"), "target bytes");
     EXPECT_EQ(readFile(temp / "bk/only-in-backup.txt"), "kept");
+}
+
+using platform::CopyStep;
+using platform::EntryKind;
+using platform::Folder;
+using Names = std::vector<std::string>;
+
+Folder openFolder(const std::string& path) {
+    auto folder = Folder::open(path);
+    if (!folder) {
+        throw std::system_error(folder.error(), path);
+    }
+    return std::move(folder).value();
+}
+
+mode_t permissionBits(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+struct TwoFolders {
+    TempFolder temp;
+    std::string from = temp / "from";
+    std::string to = temp / "to";
+    TwoFolders() {
+        std::filesystem::create_directory(from);
+        std::filesystem::create_directory(to);
+    }
+    platform::CopyResult copy(const std::string& source, const std::string& target) const {
+        return platform::copyFile(openFolder(from), source, openFolder(to), target);
+    }
+};
+
+TEST(CopyFile, KeepsTheBytesTheNanosecondTimeAndThePermissionBits) {
+    TwoFolders t;
+    std::string bytes;
+    for (int i = 0; i < 300'000; ++i) {
+        bytes += static_cast<char>(i * 7 % 251);  // zeros and high bytes included
+    }
+    writeFile(t.from + "/a.bin", bytes);
+    ASSERT_EQ(::chmod((t.from + "/a.bin").c_str(), 0751), 0);
+    setModifiedTime(t.from + "/a.bin", 1'600'000'000, 123'456'789);
+    const auto result = t.copy("a.bin", "b.bin");
+    ASSERT_FALSE(result.failed()) << result.error.message();
+    EXPECT_EQ(result.bytesCopied, bytes.size());
+    EXPECT_EQ(readFile(t.to + "/b.bin"), bytes);
+    EXPECT_EQ(modifiedTimeNs(t.to + "/b.bin"), 1'600'000'000'123'456'789LL);
+    EXPECT_EQ(permissionBits(t.to + "/b.bin"), 0751u);
+    EXPECT_EQ(namesIn(t.to), "b.bin");
+}
+
+// A sparse disk image must not fill the backup disk: only its data is copied, its holes stay.
+TEST(CopyFile, KeepsTheHolesOfASparseFile) {
+    TwoFolders t;
+    const std::string source = t.from + "/disk.img";
+    writeFile(source, "");
+    std::filesystem::resize_file(source, 16 << 20);
+    {
+        std::fstream file(source, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(1 << 20);
+        file << "data in the middle";
+    }
+    const auto blocks = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_blocks : -1;
+    };
+    if (blocks(source) * 512 >= (16 << 20)) {
+        GTEST_SKIP() << "this file system keeps no holes";
+    }
+    const auto result = t.copy("disk.img", "disk.img");
+    ASSERT_FALSE(result.failed()) << result.error.message();
+    EXPECT_EQ(readFile(t.to + "/disk.img"), readFile(source));
+    EXPECT_LE(blocks(t.to + "/disk.img"), blocks(source) + 64);
+}
+
+TEST(CopyFile, PutsANewFileUnderTheTargetNameInsteadOfWritingIntoTheOldOne) {
+    TwoFolders t;
+    writeFile(t.from + "/a", "new");
+    writeFile(t.to + "/a", std::string(10'000, 'o'));
+    // A second name of the old backup (a hard link, as snapshot tools make) keeps the old bytes.
+    std::filesystem::create_hard_link(t.to + "/a", t.temp / "snapshot");
+    ASSERT_FALSE(t.copy("a", "a").failed());
+    EXPECT_EQ(readFile(t.to + "/a"), "new");
+    EXPECT_EQ(readFile(t.temp / "snapshot"), std::string(10'000, 'o'));
+    EXPECT_EQ(namesIn(t.to), "a");
+
+    ASSERT_FALSE(platform::createEmptyFile(openFolder(t.to), "a").failed());
+    EXPECT_EQ(readFile(t.to + "/a"), "");
+    EXPECT_EQ(namesIn(t.to), "a");
+}
+
+TEST(CopyFile, AFifoOrAMissingSourceFailsAtOnceAndLeavesTheTargetAlone) {
+    TwoFolders t;
+    ASSERT_EQ(::mkfifo((t.from + "/pipe").c_str(), 0644), 0);
+    writeFile(t.to + "/pipe", "old");
+    // Opening a FIFO for reading would wait for a writer for ever: the child is killed if so.
+    const auto report = inChild(
+        [&] {
+            const auto fifo = t.copy("pipe", "pipe");
+            const auto missing = t.copy("none", "pipe");
+            return std::to_string(static_cast<int>(fifo.step)) + " " +
+                   std::to_string(static_cast<int>(missing.step)) + " " +
+                   std::to_string(missing.error.value());
+        },
+        20);
+    const std::string readSource = std::to_string(static_cast<int>(CopyStep::readSource));
+    EXPECT_EQ(report, readSource + " " + readSource + " " + std::to_string(ENOENT));
+    EXPECT_EQ(readFile(t.to + "/pipe"), "old");
+    EXPECT_EQ(namesIn(t.to), "pipe");
+}
+
+// One folder holding every kind of entry a listing has to sort out: ordinary files come in
+// case-blind order with everything else left out, subfolders leave out links, only names of
+// exactly the temporaries' form are leftovers, and file facts tell the kind.
+TEST(FolderListing, SortsOutEveryKindOfEntry) {
+    TempFolder temp;
+    const std::string path = temp / "f";
+    const char* temporary = ".sorvik-0123456789abcdef.tmp";
+    for (const char* name :
+         {"c", "B", "a", ".dot", temporary, ".sorvik-Ab12Cd", ".sorvik-0123456789ABCDEF.tmp",
+          ".sorvik-0123456789abcde.tmp", "x.sorvik-0123456789abcdef.tmp"}) {
+        writeFile(path + "/" + name, name);
+    }
+    std::filesystem::create_directory(path + "/sub");
+    std::filesystem::create_symlink("a", path + "/link-to-a");
+    std::filesystem::create_symlink("sub", path + "/link-to-sub");
+    std::filesystem::create_symlink("nowhere", path + "/dangling");
+    ASSERT_EQ(::mkfifo((path + "/fifo").c_str(), 0644), 0);
+    makeSocket(path + "/socket");
+    setModifiedTime(path + "/a", 1'500'000'000, 999'999'999);
+    const Folder folder = openFolder(path);
+    EXPECT_EQ(
+        *folder.ordinaryFiles(),
+        (Names{".dot", ".sorvik-0123456789abcde.tmp", ".sorvik-0123456789ABCDEF.tmp",
+               ".sorvik-Ab12Cd", "a", "B", "c", "link-to-a", "x.sorvik-0123456789abcdef.tmp"}));
+    EXPECT_EQ(*folder.subfolders(), Names{"sub"});
+    EXPECT_EQ(*folder.leftoverTemporaries(), Names{temporary});
+    struct stat st {};
+    ASSERT_EQ(::stat((path + "/sub").c_str(), &st), 0);
+    EXPECT_EQ(folder.identityOf("sub")->inode, st.st_ino);
+    std::vector<EntryKind> kinds;
+    for (const char* name : {"missing", "a/below-a-file", "sub", "dangling", "fifo", "link-to-a"}) {
+        const auto info = folder.fileInfo(name);
+        ASSERT_TRUE(info) << name << ": " << info.error().message();
+        kinds.push_back(info->kind);
+    }
+    EXPECT_EQ(kinds, (std::vector{EntryKind::missing, EntryKind::missing, EntryKind::folder,
+                                  EntryKind::missing, EntryKind::other, EntryKind::ordinaryFile}));
+    EXPECT_EQ(folder.fileInfo("link-to-a")->size, 1u);
+    EXPECT_EQ(folder.fileInfo("link-to-a")->modifiedNs, 1'500'000'000'999'999'999LL);
 }
 
 }  // namespace

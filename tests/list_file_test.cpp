@@ -1,18 +1,18 @@
+// The backup list files: their bytes, how a damaged or odd file reads, the folder of lists, list
+// names, and adding a pair through a work copy.
 #include "lists/list_file.h"
 
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstring>
 #include <ostream>
 
-#include "tests/support/child_process.h"
-#include "tests/support/engine_run.h"
-#include "tests/support/temp_folder.h"
+#include "lists/list_append.h"
+#include "lists/list_folder.h"
+#include "lists/list_name.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::lists {
 // Lets a failing comparison show the entries instead of their bytes.
@@ -25,96 +25,23 @@ void PrintTo(const PathPair& pair, std::ostream* out) {
 namespace sorvik::test {
 namespace {
 
-using lists::PathPair;
+using lists::appendPairToList;
 using lists::readListFile;
 using lists::writeListFile;
-using Pairs = std::vector<PathPair>;
+using Pairs = std::vector<lists::PathPair>;
+using Step = lists::ListEditFailure::Step;
+using Names = std::vector<std::string>;
 
-constexpr std::string_view kMark = "\xEF\xBB\xBF";
-
-void expectReport(const ChildOutcome& child, const std::string& expected) {
-    if (child.end == ChildOutcome::End::skipped) {
-        GTEST_SKIP() << child.report;
-    }
-    ASSERT_EQ(child.end, ChildOutcome::End::finished) << child.report;
-    EXPECT_EQ(child.report, expected);
-}
-
-// Root reads and writes everything: become nobody for good before a permission test.
-void becomeNobody() {
-    if (::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-        throw ChildSkip(std::string("cannot give up root: ") + std::strerror(errno));
-    }
-}
-
-std::string describe(std::error_code error) {
-    if (!error) {
-        return "ok";
-    }
-    return error == std::errc::permission_denied ? "permission denied" : error.message();
-}
-
-TEST(ListFileWrite, TwoLinesPerPairSourceFirstEachEndedByCrLf) {
+// Two lines per pair, source first, each ended by CR LF; every entry comes back as it was, in its
+// place; an empty list is an empty file.
+TEST(ListFile, EveryEntryComesBackAsItWasInItsPlace) {
     TempFolder temp;
     const std::string path = temp / "list.lst";
-    ASSERT_FALSE(writeListFile(
-        path, {{"C:\\Data\\Photos\\", "E:\\Backup\\Photos\\"}, {"C:\\Work", "E:\\Backup\\Work"}}));
-    EXPECT_EQ(readFile(path),
-              "C:\\Data\\Photos\\\r\nE:\\Backup\\Photos\\\r\nC:\\Work\r\nE:\\Backup\\Work\r\n");
-    EXPECT_EQ(namesIn(temp.path()), "list.lst");
-}
-
-TEST(ListFileWrite, AnEmptyListIsAnEmptyFileThatExists) {
-    TempFolder temp;
-    const std::string fresh = temp / "fresh.lst";
-    const std::string replaced = temp / "replaced.lst";
-    writeFile(replaced, "/a\r\n/b\r\n");
-    ASSERT_FALSE(writeListFile(fresh, {}));
-    ASSERT_FALSE(writeListFile(replaced, {}));
-    EXPECT_EQ(readFile(fresh), "");
-    EXPECT_EQ(readFile(replaced), "");
-    EXPECT_EQ(namesIn(temp.path()), "fresh.lst replaced.lst");
-}
-
-TEST(ListFileWrite, IntoAFolderThatDoesNotExistFailsAndCreatesNothing) {
-    TempFolder temp;
-    const std::error_code error = writeListFile(temp / "none/list.lst", {{"/a", "/b"}});
-    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
-    EXPECT_EQ(namesIn(temp.path()), "");
-}
-
-TEST(ListFileWrite, AWriteCutShortByAFileSizeLimitLeavesTheOldListWhole) {
-    TempFolder temp;
-    const std::string path = temp / "list.lst";
-    const std::string old = "/old/source\r\n/old/backup\r\n";
-    writeFile(path, old);
-    Pairs many;
-    for (int i = 0; i < 2000; ++i) {
-        many.push_back({"/source/" + std::string(90, 's'), "/backup/" + std::to_string(i)});
-    }
-    const auto limited = [&] {
-        // Writes past the limit fail with EFBIG instead of killing the process.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 16 * 1024;
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-            throw ChildSkip(std::string("setrlimit: ") + std::strerror(errno));
-        }
-        const std::error_code error = writeListFile(path, many);
-        return std::string(error ? "failed" : "written") + "\n" + readFile(path) +
-               namesIn(temp.path());
-    };
-    expectReport(runInChild(limited), "failed\n" + old + "list.lst");
-}
-
-TEST(ListFileRoundTrip, EveryEntryComesBackAsItWasInItsPlace) {
-    TempFolder temp;
-    const std::string path = temp / "list.lst";
+    ASSERT_FALSE(writeListFile(path, {{"C:\\Data\\", "E:\\Bk\\"}, {"C:\\Work", "E:\\Work"}}));
+    EXPECT_EQ(readFile(path), "C:\\Data\\\r\nE:\\Bk\\\r\nC:\\Work\r\nE:\\Work\r\n");
+    ASSERT_FALSE(writeListFile(temp / "empty.lst", {}));
+    EXPECT_EQ(readFile(temp / "empty.lst"), "");
     const Pairs cases[] = {
-        {},
-        {{"C:\\Data\\Photos\\", "E:\\Backup\\Photos\\"}, {"C:\\Work", "E:\\Backup\\Work"}},
         {{"/same", "/copy"}, {"/same", "/copy"}, {"/other", "/copy"}},
         {{"", "/only/backup"}, {"/only/source", ""}, {"", ""}, {"/a", "/b"}},
         {{"", ""}},
@@ -123,6 +50,7 @@ TEST(ListFileRoundTrip, EveryEntryComesBackAsItWasInItsPlace) {
         {{"/ｶﾀｶﾅ/表", "/😀/한국"}, {"/写真", "/x"}},
         // Names may hold a lone LF or CR (and the list keeps a NUL, which a run refuses).
         {{"/line\nfeed", "/carriage\r"}, {"\n", "\r"}, {std::string("/nul\0x", 7), "/b"}},
+        {},
     };
     for (const Pairs& pairs : cases) {
         ASSERT_FALSE(writeListFile(path, pairs));
@@ -134,9 +62,29 @@ TEST(ListFileRoundTrip, EveryEntryComesBackAsItWasInItsPlace) {
     writeFile(path, "old");
     EXPECT_EQ(writeListFile(path, {{"/a\r\nb", "/c"}}), std::errc::invalid_argument);
     EXPECT_EQ(readFile(path), "old");
+    EXPECT_EQ(writeListFile(temp / "none/list.lst", {{"/a", "/b"}}),
+              std::errc::no_such_file_or_directory);
+    EXPECT_EQ(namesIn(temp.path()), "empty.lst list.lst");
 }
 
-TEST(ListFileRead, AnOddLastLineIsDroppedWhenBlankAndOtherwiseGetsAnEmptyBackup) {
+TEST(ListFile, AWriteCutShortByAFileSizeLimitLeavesTheOldListWhole) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    writeFile(path, "/old/source\r\n/old/backup\r\n");
+    const Pairs many(2000, {"/source/" + std::string(90, 's'), "/backup"});
+    const auto report = inChild([&] {
+        limitFileSize(16 * 1024);
+        const std::string written = writeListFile(path, many) ? "failed\n" : "written\n";
+        return written + readFile(path) + namesIn(temp.path());
+    });
+    if (report) {
+        EXPECT_EQ(*report, "failed\n/old/source\r\n/old/backup\r\nlist.lst");
+    }
+}
+
+// An odd last line is dropped when blank and otherwise gets an empty backup; bytes that are not
+// code page 932 are an error and leave the file alone.
+TEST(ListFile, ReadsOddAndDamagedFiles) {
     TempFolder temp;
     const std::string path = temp / "list.lst";
     const struct {
@@ -154,7 +102,7 @@ TEST(ListFileRead, AnOddLastLineIsDroppedWhenBlankAndOtherwiseGetsAnEmptyBackup)
         {"\r\n", {}},
         {"\r\n\r\nc\r\n", {{"", ""}, {"c", ""}}},
         {"\x8E\xCA\x90\x5E\r\n", {{"写真", ""}}},
-        {std::string(kMark) + "😀\r\n", {{"😀", ""}}},
+        {"\xEF\xBB\xBF😀\r\n", {{"😀", ""}}},
     };
     for (const auto& c : cases) {
         writeFile(path, c.bytes);
@@ -162,64 +110,131 @@ TEST(ListFileRead, AnOddLastLineIsDroppedWhenBlankAndOtherwiseGetsAnEmptyBackup)
         ASSERT_TRUE(read) << testing::PrintToString(c.bytes);
         EXPECT_EQ(*read, c.pairs) << testing::PrintToString(c.bytes);
     }
+    writeFile(path, "/a\r\n/b\x81\x20\r\n");
+    EXPECT_EQ(readListFile(path).error(), std::errc::illegal_byte_sequence);
+    EXPECT_EQ(readFile(path), "/a\r\n/b\x81\x20\r\n");
 }
 
-TEST(ListFileRead, WithoutAnOrdinaryFileAtThePathTheListIsEmptyAndNothingIsCreated) {
+// Without an ordinary file at the path the list is empty and nothing is created; a file that
+// cannot be read is an error.
+TEST(ListFile, ReadsNothingButOrdinaryFiles) {
     TempFolder temp;
     writeFile(temp / "empty.lst", "");
     writeFile(temp / "real.lst", "/a\r\n/b\r\n");
+    writeFile(temp / "locked.lst", "/a\r\n/b\r\n");
     std::filesystem::create_directory(temp / "folder.lst");
     std::filesystem::create_symlink("nowhere", temp / "dangling.lst");
     std::filesystem::create_symlink("real.lst", temp / "link.lst");
     ASSERT_EQ(::mkfifo((temp / "fifo.lst").c_str(), 0644), 0);
     makeSocket(temp / "socket.lst");
+    ASSERT_EQ(::chmod(temp.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod((temp / "locked.lst").c_str(), 0), 0);
     const std::string before = namesIn(temp.path());
     // In a child, so a FIFO opened by mistake fails the test instead of hanging it.
-    const auto read = [&] {
-        std::string report;
-        for (const char* name : {"missing.lst", "empty.lst", "folder.lst", "dangling.lst",
-                                 "fifo.lst", "socket.lst", "link.lst"}) {
-            const auto pairs = readListFile(temp / name);
-            report += std::string(name) + ": " +
-                      (pairs ? std::to_string(pairs->size()) : pairs.error().message()) + "\n";
-        }
-        return report + namesIn(temp.path());
-    };
-    expectReport(runInChild(read, 30),
-                 "missing.lst: 0\nempty.lst: 0\nfolder.lst: 0\ndangling.lst: 0\nfifo.lst: 0\n"
-                 "socket.lst: 0\nlink.lst: 1\n" +
-                     before);
-    EXPECT_EQ(*readListFile(temp / "link.lst"), (Pairs{{"/a", "/b"}}));
-}
-
-TEST(ListFileRead, BytesThatAreNotCodePage932AreAnErrorAndTheFileIsLeftAlone) {
-    TempFolder temp;
-    const std::string path = temp / "list.lst";
-    for (const std::string bytes : {"/a\r\n/b\x81\x20\r\n", "\xA0\r\n/b\r\n", "/a\r\n\x81"}) {
-        writeFile(path, bytes);
-        const auto read = readListFile(path);
-        ASSERT_FALSE(read) << testing::PrintToString(bytes);
-        EXPECT_EQ(read.error(), std::errc::illegal_byte_sequence);
-        EXPECT_EQ(readFile(path), bytes);
+    const auto report = inChild(
+        [&] {
+            becomeNobody();
+            std::string found;
+            for (const char* name : {"missing.lst", "empty.lst", "folder.lst", "dangling.lst",
+                                     "fifo.lst", "socket.lst", "link.lst", "locked.lst"}) {
+                const auto pairs = readListFile(temp / name);
+                found += std::string(name) + ": " +
+                         (pairs ? std::to_string(pairs->size()) : pairs.error().message()) + "\n";
+            }
+            return found + namesIn(temp.path());
+        },
+        30);
+    if (report) {
+        EXPECT_EQ(*report,
+                  std::string("missing.lst: 0\nempty.lst: 0\nfolder.lst: 0\ndangling.lst: 0\n"
+                              "fifo.lst: 0\nsocket.lst: 0\nlink.lst: 1\nlocked.lst: ") +
+                      std::strerror(EACCES) + "\n" + before);
     }
-    EXPECT_EQ(namesIn(temp.path()), "list.lst");
 }
 
-TEST(ListFileRead, AFileThatCannotBeReadIsAnError) {
+TEST(ListFolder, OrdinaryFilesEndingInLstInAnyCaseOrderedWithoutRegardToCase) {
     TempFolder temp;
-    const std::string path = temp / "list.lst";
-    writeFile(path, "/a\r\n/b\r\n");
-    ASSERT_EQ(::chmod(temp.path().c_str(), 0755), 0);
-    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
-    const auto asNobody = [&] {
-        becomeNobody();
-        if (::access(path.c_str(), R_OK) == 0) {
-            throw ChildSkip("this process still reads a file of mode 000");
-        }
-        const auto read = readListFile(path);
-        return read ? "read " + std::to_string(read->size()) + " pairs" : describe(read.error());
+    for (const char* name : {"b.lst", "A.lst", "c.LST", "写真.lst", "d.Lst", "x.lst.bak", "lst",
+                             "xlst", "notes.txt", ".sorvik-a1B2c3"}) {
+        writeFile(temp / name, "");
+    }
+    std::filesystem::create_symlink("b.lst", temp / "link.lst");
+    std::filesystem::create_directory(temp / "y.lst");
+    std::filesystem::create_symlink("y.lst", temp / "folder-link.lst");
+    std::filesystem::create_symlink("nowhere", temp / "dangling.lst");
+    ASSERT_EQ(::mkfifo((temp / "f.lst").c_str(), 0644), 0);
+    makeSocket(temp / "s.lst");
+    const auto names = lists::listFileNames(temp.path());
+    ASSERT_TRUE(names) << names.error().message();
+    EXPECT_EQ(*names, (Names{"A.lst", "b.lst", "c.LST", "d.Lst", "link.lst", "写真.lst"}));
+    EXPECT_EQ(*lists::listFileNames(temp / "y.lst"), Names{});
+    EXPECT_EQ(lists::listFileNames(temp / "missing").error(), std::errc::no_such_file_or_directory);
+    EXPECT_EQ(lists::listFileNames(temp / "b.lst").error(), std::errc::not_a_directory);
+}
+
+// An empty name gives ".lst", "x.lst" gives "x.lst.lst" and ".." gives "...lst", all inside the
+// folder; 246 bytes make a file name of 250.
+TEST(ListName, OnlyNamesThatStayAPlainFileNameInTheFolderAreProper) {
+    std::string proper;
+    for (const std::string name :
+         {"", "Daily", "週次 バックアップ", "x.lst", "..", "   ", "a/b", "../up", "a\\b",
+          "c:", "what?", "*", "\"q\"", "<>", "a|b", "tab\there", "line\nbreak"}) {
+        proper += lists::isProperListName(name) ? "1" : "0";
+    }
+    EXPECT_EQ(proper, "11111000000000000");
+    EXPECT_TRUE(lists::isProperListName(std::string(246, 'a')));
+    EXPECT_FALSE(lists::isProperListName(std::string(247, 'a')));
+    EXPECT_EQ(lists::listFileName("x.lst"), "x.lst.lst");
+}
+
+// The pair goes at the end through a work copy that is gone afterwards; a missing list is empty,
+// a stale work copy is replaced, and an unpaired last line is completed first.
+TEST(ListAppend, AddsThePairAtTheEndThroughAWorkCopy) {
+    TempFolder temp;
+    const std::string list = temp / "daily.lst";
+    writeFile(list, "/a\r\n/b\r\n/c\r\n");
+    ASSERT_FALSE(appendPairToList(list, {"/e", "/f"}));
+    ASSERT_FALSE(appendPairToList(list, {"", ""}));
+    EXPECT_EQ(readFile(list), "/a\r\n/b\r\n/c\r\n\r\n/e\r\n/f\r\n\r\n\r\n");
+    writeFile(lists::workCopyPath(temp / "new.lst"), "/left/over\r\n/by/a/crash\r\n");
+    ASSERT_FALSE(appendPairToList(temp / "new.lst", {"/src", "/bk"}));
+    EXPECT_EQ(readFile(temp / "new.lst"), "/src\r\n/bk\r\n");
+    EXPECT_EQ(namesIn(temp.path()), "daily.lst new.lst");
+}
+
+// A list that does not decode is neither copied nor rewritten; a work copy that cannot be
+// written (a folder under its name, which not even root can replace by a file) leaves the list
+// alone; and a list that cannot be replaced stays whole beside its work copy.
+TEST(ListAppend, AFailedStepLeavesTheListWhole) {
+    TempFolder temp;
+    const std::string twoPairs = "/a\r\n/b\r\n/c\r\n/d\r\n";
+    const auto failure = [](const std::string& list) {
+        const auto failed = appendPairToList(list, {"/e", "/f"});
+        return !failed ? std::string("added")
+                       : std::to_string(int(failed->step)) + " " + failed->path;
     };
-    expectReport(runInChild(asNobody), "permission denied");
+    writeFile(temp / "bad.lst", "/a\r\n\x82\r\n");  // a lead byte cut off by the line end
+    EXPECT_EQ(failure(temp / "bad.lst"),
+              std::to_string(int(Step::readList)) + " " + temp / "bad.lst");
+    EXPECT_EQ(readFile(temp / "bad.lst"), "/a\r\n\x82\r\n");
+    writeFile(temp / "blocked.lst", twoPairs);
+    writeFile(temp / "blocked.lst-/keep", "x");
+    EXPECT_EQ(failure(temp / "blocked.lst"),
+              std::to_string(int(Step::writeWorkCopy)) + " " + temp / "blocked.lst-");
+    EXPECT_EQ(readFile(temp / "blocked.lst"), twoPairs);
+    EXPECT_EQ(readFile(temp / "blocked.lst-/keep"), "x");
+    EXPECT_EQ(namesIn(temp.path()), "bad.lst blocked.lst blocked.lst-");
+
+    writeFile(temp / "full.lst", twoPairs);
+    const auto report = inChild([&] {
+        limitFileSize(twoPairs.size());
+        return failure(temp / "full.lst");
+    });
+    if (report) {
+        EXPECT_EQ(*report, std::to_string(int(Step::writeList)) + " " + temp / "full.lst");
+        EXPECT_EQ(readFile(temp / "full.lst"), twoPairs);
+        EXPECT_EQ(readFile(temp / "full.lst-"), twoPairs);
+    }
 }
 
 }  // namespace

@@ -1,11 +1,20 @@
-#include "engine/path_rules.h"
-
+// Rules on path texts: destination folders, times, extensions, paths on another drive, and the
+// drives the mount table lists.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string>
+#include <vector>
 
-namespace sorvik::engine {
+#include "engine/path_rules.h"
+#include "platform/drive_path.h"
+#include "platform/mounted_drives.h"
+#include "tests/support/harness.h"
+
+namespace sorvik::test {
 namespace {
+
+using namespace engine;
 
 TEST(WithTrailingSeparator, AppendsTheSeparatorOnlyWhenMissing) {
     struct Case {
@@ -86,5 +95,71 @@ TEST(HasExcludedExtension, TestsTheTextAfterTheLastDotIgnoringCase) {
     }
 }
 
+using platform::pathOnDrive;
+
+// The mount point takes the place of as many leading components as it has itself.
+TEST(PathOnDrive, ReplacesAsManyLeadingComponentsAsTheMountPointHas) {
+    const struct {
+        const char* path;
+        const char* drive;
+        const char* moved;
+    } cases[] = {
+        {"/media/old/data/", "/media/usb", "/media/usb/data/"},
+        {"/media/old/data/photos", "/media/usb", "/media/usb/data/photos"},
+        {"/mnt/a/b", "/backup", "/backup/a/b"},
+        {"/home/me/work/", "/srv/nas/share", "/srv/nas/share/"},
+        // A folder with exactly the mount point's depth: its trailing separator stays.
+        {"/media/old", "/media/usb", "/media/usb"},
+        {"/media/old/", "/media/usb", "/media/usb/"},
+        // Fewer components than the mount point: the mount point alone.
+        {"/home", "/media/usb", "/media/usb"},
+        {"/", "/media/usb", "/media/usb"},
+        {"", "/media/usb", "/media/usb"},
+        // The root has no components: the path keeps all of them, with one separator in front.
+        {"/home/me/", "/", "/home/me/"},
+        {"home/me", "/", "/home/me"},
+        {"", "/", "/"},
+        // Doubled separators in the path are no components, and no "//" appears at the joint.
+        {"//media//old//data", "/media/usb", "/media/usb/data"},
+        {"/a/b/c", "/mnt/", "/mnt/b/c"},
+        // A path that is not absolute loses its first components all the same.
+        {"data/photos/2024", "/mnt", "/mnt/photos/2024"},
+        {"/写真/旅行/京都/", "/media/ユーザー", "/media/ユーザー/京都/"},
+    };
+    for (const auto& move : cases) {
+        EXPECT_EQ(pathOnDrive(move.path, move.drive), move.moved)
+            << '"' << move.path << "\" on \"" << move.drive << '"';
+    }
+}
+
+// Real file systems once each, sorted after the root, which is there even when no real file
+// system is listed; a table that cannot be read is an error.
+TEST(MountedDrives, RealFileSystemsOnceEachSortedAfterTheRoot) {
+    TempFolder temp;
+    const auto labels = [&](const std::string& table) {
+        writeFile(temp / "mounts", table);
+        std::string found;
+        const auto drives = platform::drivesInMountTable(temp / "mounts");
+        for (const platform::Drive& drive : drives.value()) {
+            found += drive.designation + " = " + drive.label + "\n";
+        }
+        return found;
+    };
+    EXPECT_EQ(labels("proc /proc proc rw 0 0\nsysfs /sys sysfs rw 0 0\n"
+                     "/dev/sdb1 /media/Usb vfat rw 0 0\ntmpfs /run tmpfs rw 0 0\n"
+                     "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n/dev/sda2 / ext4 rw 0 0\n"
+                     "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
+                     "overlay /var/lib/docker/x/merged overlay rw 0 0\n"
+                     "/dev/sda1 /boot/efi vfat rw 0 0\nserver:/export /mnt/nas nfs4 rw 0 0\n"
+                     "/dev/sdc1 /media/my\\040disk exfat rw 0 0\n/dev/sdb1 /media/Usb vfat rw 0 0\n"
+                     "/dev/sdd1 /media/alpha ext4 rw 0 0\n"),
+              "/ = / (ext4)\n/boot/efi = /boot/efi (vfat)\n/media/alpha = /media/alpha (ext4)\n"
+              "/media/my disk = /media/my disk (exfat)\n/media/Usb = /media/Usb (vfat)\n"
+              "/mnt/nas = /mnt/nas (nfs4)\n");
+    EXPECT_EQ(labels("overlay / overlay rw 0 0\nproc /proc proc rw 0 0\n"), "/ = /\n");
+    EXPECT_FALSE(platform::drivesInMountTable(temp / "missing"));
+    EXPECT_EQ(platform::mountedDrives().front().designation, "/");
+}
+
 }  // namespace
-}  // namespace sorvik::engine
+}  // namespace sorvik::test

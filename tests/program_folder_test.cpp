@@ -1,141 +1,134 @@
-#include "platform/program_folder.h"
-
+// The program folder: where it is, and the lock every Sorvik process takes on a folder around a
+// run.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <optional>
 
-#include "tests/support/engine_run.h"
-#include "tests/support/temp_folder.h"
+#include "platform/folder_lock.h"
+#include "platform/program_folder.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {
 
-using platform::programFolder;
-using Setting = std::optional<std::string>;  // nullopt: the variable is unset
+namespace fs = std::filesystem;
 
-// Sets XDG_DATA_HOME and HOME for one case and puts back what was there before.
-class Environment {
-  public:
-    Environment(const Setting& xdgDataHome, const Setting& home) {
-        set("XDG_DATA_HOME", xdgDataHome);
-        set("HOME", home);
-    }
-    Environment(const Environment&) = delete;
-    Environment& operator=(const Environment&) = delete;
-    ~Environment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            apply(it->first, it->second);
+TEST(ProgramFolder, IsFoundCreatedOrRefused) {
+    const struct {
+        const char* xdgDataHome;  // nullptr: unset
+        const char* home;
+        const char* inTheWay;  // a file there, or a link that leads nowhere when it ends in '>'
+        const char* expected;  // the folder, or the error
+    } rows[] = {
+        {"@/data/deeper", "@/home", "", "@/data/deeper/Sorvik"},
+        {nullptr, "@/home", "", "@/home/.local/share/Sorvik"},
+        {"", "@/home", "", "@/home/.local/share/Sorvik"},
+        {"relative/data", "@/home", "", "@/home/.local/share/Sorvik"},
+        {"./data", "@/home/", "", "@/home/.local/share/Sorvik"},
+        {nullptr, "@/home//", "", "@/home/.local/share/Sorvik"},
+        {"@/data", "@/home", "data/Sorvik", "Not a directory"},
+        {"@/data", "@/home", "data", "Not a directory"},
+        {"@/data", "@/home", "data/Sorvik>", "Not a directory"},
+        {nullptr, "@/home", "home/.local", "Not a directory"},
+        {nullptr, "@/home", "home/.local/share>", "Not a directory"},
+    };
+    for (const auto& row : rows) {
+        TempFolder temp;
+        const auto inTemp = [&](std::string text) {
+            return text.starts_with('@') ? text.replace(0, 1, temp.path().string()) : text;
+        };
+        fs::create_directory(temp / "home");
+        std::string inTheWay = row.inTheWay;
+        if (inTheWay.ends_with('>')) {
+            inTheWay.pop_back();
+            fs::create_directories(fs::path(temp / inTheWay).parent_path());
+            fs::create_symlink("nowhere", temp / inTheWay);
+        } else if (!inTheWay.empty()) {
+            writeFile(temp / inTheWay, "in the way");
         }
-    }
-
-  private:
-    static void apply(const char* name, const Setting& value) {
-        if (value) {
-            ::setenv(name, value->c_str(), 1);
-        } else {
-            ::unsetenv(name);
+        const auto before = snapshotTree(temp.path());
+        // In a child, which may change its environment and its working folder (where a relative
+        // value would be taken from) without restoring them.
+        const auto report = inChild([&] {
+            row.xdgDataHome ? ::setenv("XDG_DATA_HOME", inTemp(row.xdgDataHome).c_str(), 1)
+                            : ::unsetenv("XDG_DATA_HOME");
+            ::setenv("HOME", inTemp(row.home).c_str(), 1);
+            fs::current_path(temp / "home");
+            const auto folder = platform::programFolder();
+            return folder ? *folder : folder.error().message();
+        });
+        ASSERT_TRUE(report);
+        EXPECT_EQ(*report, inTemp(row.expected)) << row.xdgDataHome << " " << row.home;
+        if (!report->starts_with('/')) {
+            EXPECT_EQ(snapshotTree(temp.path()), before) << row.inTheWay;
+            continue;
         }
+        EXPECT_TRUE(fs::is_directory(*report));
+        // Folders it makes are the user's alone; nothing else is touched.
+        for (fs::path made = *report; made != temp.path() / "home" && made != temp.path();
+             made = made.parent_path()) {
+            struct stat st {};
+            ASSERT_EQ(::stat(made.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 077, 0u) << made;
+        }
+        EXPECT_EQ(namesIn(temp.path()),
+                  row.xdgDataHome && row.xdgDataHome[0] == '@' ? "data home" : "home");
     }
-    void set(const char* name, const Setting& value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old != nullptr ? Setting(old) : std::nullopt);
-        apply(name, value);
-    }
-
-    std::vector<std::pair<const char*, Setting>> saved_;
-};
-
-// Makes `folder` the current folder for one case and goes back afterwards.
-class CurrentFolder {
-  public:
-    explicit CurrentFolder(const std::filesystem::path& folder)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    CurrentFolder(const CurrentFolder&) = delete;
-    CurrentFolder& operator=(const CurrentFolder&) = delete;
-    ~CurrentFolder() {
-        std::error_code ignored;
-        std::filesystem::current_path(previous_, ignored);
-    }
-
-  private:
-    std::filesystem::path previous_;
-};
-
-mode_t permissionBits(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-TEST(ProgramFolder, IsSorvikInsideAnAbsoluteXdgDataHomeCreatedWithItsParents) {
+using platform::FolderLock;
+
+// Tries to take the lock and lets it go at once: "free", "busy" or why it failed.
+std::string stateOf(const std::string& folder) {
+    const auto lock = FolderLock::tryAcquire(folder);
+    return lock                                                        ? "free"
+           : lock.error() == std::errc::resource_unavailable_try_again ? "busy"
+                                                                       : lock.error().message();
+}
+
+// A second acquire fails while the first is held, however the folder is named, and no file
+// appears in it; a folder that cannot be opened is an error.
+TEST(FolderLock, IsExclusiveWhileHeld) {
     TempFolder temp;
-    const Environment environment(temp / "data/deeper", temp / "home");
-    const auto folder = programFolder();
-    ASSERT_TRUE(folder) << folder.error().message();
-    EXPECT_EQ(*folder, temp / "data/deeper/Sorvik");
-    EXPECT_TRUE(std::filesystem::is_directory(*folder));
-    // Folders it makes are the user's alone; the home folder is not touched.
-    EXPECT_EQ(permissionBits(temp / "data") & 077, 0u);
-    EXPECT_EQ(permissionBits(*folder) & 077, 0u);
-    EXPECT_EQ(namesIn(temp.path()), "data");
+    const std::string folder = temp.path().string();
+    std::filesystem::create_directory_symlink(folder, temp / "alias");
+    writeFile(temp / "file", "");
+    {
+        const auto lock = FolderLock::tryAcquire(folder);
+        ASSERT_TRUE(lock) << lock.error().message();
+        EXPECT_EQ(stateOf(folder) + " " + stateOf(temp / "alias"), "busy busy");
+        EXPECT_EQ(namesIn(folder), "alias file");
+    }
+    EXPECT_EQ(stateOf(folder), "free");
+    EXPECT_EQ(stateOf(temp / "missing"), "No such file or directory");
+    EXPECT_EQ(stateOf(temp / "file"), "Not a directory");
 }
 
-TEST(ProgramFolder, WithoutAnAbsoluteXdgDataHomeItIsInsideTheHomeFolder) {
-    const struct {
-        Setting xdgDataHome;
-        std::string homeSuffix;
-    } cases[] = {
-        {std::nullopt, ""}, {"", ""}, {"relative/data", ""}, {"./data", "/"}, {std::nullopt, "//"},
-    };
-    for (const auto& c : cases) {
-        TempFolder temp;
-        const std::string home = temp / "home";
-        std::filesystem::create_directory(home);
-        // Relative values would be taken from the current folder; make that one of ours.
-        const CurrentFolder current(temp / "home");
-        const Environment environment(c.xdgDataHome, home + c.homeSuffix);
-        const auto folder = programFolder();
-        const std::string label = c.xdgDataHome.value_or("(unset)") + " " + c.homeSuffix;
-        ASSERT_TRUE(folder) << label << ": " << folder.error().message();
-        EXPECT_EQ(*folder, home + "/.local/share/Sorvik") << label;
-        EXPECT_TRUE(std::filesystem::is_directory(*folder)) << label;
-        EXPECT_EQ(namesIn(home), ".local") << label;
+// A moved-from lock leaves the lock alone; a lock moved onto another gives that one up, and the
+// last owner releases it once.
+TEST(FolderLock, AMovedLockIsReleasedOnceByItsLastOwner) {
+    TempFolder temp;
+    const std::string folder = temp / "a";
+    const std::string other = temp / "b";
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_directory(other);
+    std::optional<FolderLock> kept;
+    {
+        auto first = FolderLock::tryAcquire(folder);
+        ASSERT_TRUE(first) << first.error().message();
+        kept.emplace(std::move(first).value());
     }
-}
-
-TEST(ProgramFolder, SomethingOtherThanAFolderInTheWayIsAnError) {
-    const struct {
-        std::string file;  // inside the temporary folder
-        bool link;         // a link that leads nowhere instead of a file
-        bool useXdg;
-    } cases[] = {
-        {"data/Sorvik", false, true},       {"data", false, true},
-        {"data/Sorvik", true, true},        {"home/.local", false, false},
-        {"home/.local/share", true, false},
-    };
-    for (const auto& c : cases) {
-        TempFolder temp;
-        std::filesystem::create_directory(temp / "home");
-        const std::string path = temp / c.file;
-        if (c.link) {
-            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-            std::filesystem::create_symlink("nowhere", path);
-        } else {
-            writeFile(path, "in the way\n");
-        }
-        const Environment environment(c.useXdg ? Setting(temp / "data") : std::nullopt,
-                                      temp / "home");
-        const auto folder = programFolder();
-        ASSERT_FALSE(folder) << c.file;
-        EXPECT_EQ(folder.error(), std::errc::not_a_directory) << c.file;
-        if (!c.link) {
-            EXPECT_EQ(readFile(path), "in the way\n") << c.file;
-        }
-    }
+    EXPECT_EQ(stateOf(folder), "busy");
+    auto second = FolderLock::tryAcquire(other);
+    ASSERT_TRUE(second) << second.error().message();
+    *second = std::move(*kept);
+    EXPECT_EQ(stateOf(other), "free");
+    kept.reset();
+    EXPECT_EQ(stateOf(folder), "busy");
+    { const auto ending = std::move(second); }
+    EXPECT_EQ(stateOf(folder), "free");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
-// The settings and excluded-extension files: their bytes, the field reader, and how a damaged or
-// hand-edited file is read.
+// The program's text files: code page 932 with CR LF after every line, or UTF-8 with its mark
+// where code page 932 cannot hold a line; the settings and excluded-extension files and the field
+// reader they share.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -8,7 +10,8 @@
 #include "lists/extension_file.h"
 #include "lists/field_reader.h"
 #include "lists/settings_file.h"
-#include "tests/support/temp_folder.h"
+#include "platform/text_file.h"
+#include "tests/support/harness.h"
 
 namespace sorvik::test {
 namespace {
@@ -16,13 +19,11 @@ namespace {
 using lists::Settings;
 using Strings = std::vector<std::string>;
 
-struct FieldCase {
-    const char* line;
-    Strings fields;
-};
-
 TEST(FieldReader, SplitsALineAsTheFilesAreRead) {
-    const FieldCase cases[] = {
+    const struct {
+        const char* line;
+        Strings fields;
+    } cases[] = {
         {"bak", {"bak"}},
         {"", {""}},
         {"a,b", {"a", "b"}},
@@ -35,52 +36,31 @@ TEST(FieldReader, SplitsALineAsTheFilesAreRead) {
         {"\"open", {"open"}},
         {"C:\\p,q\\r", {"C:\\p", "q\\r"}},
     };
-    for (const FieldCase& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(lists::readFields(c.line), c.fields) << '"' << c.line << '"';
     }
 }
 
+// Seven CR LF lines in code page 932 that read back as they were, a list path with a leading
+// blank, commas and quotes included; a first run writes False, then 1 1 0 1 0.
 TEST(SettingsFile, WrittenAsSevenCrLfLinesInCodePage932) {
     TempFolder temp;
     const std::string path = temp / "sorvik01.ini";
-    Settings settings;
-    settings.listPath = "/home/u/データ.lst";
-    settings.placeholder = true;
-    settings.alwaysOnTop = false;
-    settings.onlyWhenLarger = true;
-    settings.onlyWhenNewer = false;
-    settings.automaticRun = true;
+    const Settings settings{" /home/u/データ, \"b\",c.lst", true, false, true, true, false, true};
     ASSERT_FALSE(lists::writeSettingsFile(path, settings));
-    EXPECT_EQ(
-        readFile(path),
-        "/home/u/\x83\x66\x81\x5B\x83\x5E.lst\r\nTrue\r\n 0 \r\n 1 \r\n 1 \r\n 0 \r\n 1 \r\n");
-    const auto back = lists::readSettingsFile(path);
-    ASSERT_TRUE(back) << back.error().message();
-    EXPECT_EQ(*back, settings);
-}
-
-TEST(SettingsFile, TheFirstRunValuesAreFalseThenOneOneZeroOneZero) {
+    EXPECT_EQ(readFile(path),
+              " /home/u/\x83\x66\x81\x5B\x83\x5E, \"b\",c.lst\r\nTrue\r\n 0 \r\n 1 \r\n 1 \r\n 0 "
+              "\r\n 1 \r\n");
+    EXPECT_EQ(*lists::readSettingsFile(path), settings);
     EXPECT_EQ(lists::settingsLines(Settings{"/p/Daily.lst"}),
               (Strings{"/p/Daily.lst", "False", " 1 ", " 1 ", " 0 ", " 1 ", " 0 "}));
 }
 
-TEST(SettingsFile, AListPathWithCommasAndQuotesSurvives) {
-    TempFolder temp;
-    const std::string path = temp / "sorvik01.ini";
-    const Settings settings{" /a, \"b\",c.lst", false, true, false, false, false, false};
-    ASSERT_FALSE(lists::writeSettingsFile(path, settings));
-    const auto back = lists::readSettingsFile(path);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(*back, settings);
-}
-
-struct DamagedCase {
-    const char* contents;
-    Settings expected;
-};
-
 TEST(SettingsFile, ItemsThatCannotBeReadKeepTheirInitialValues) {
-    const DamagedCase cases[] = {
+    const struct {
+        const char* contents;
+        Settings expected;
+    } cases[] = {
         // Cut short: what is there counts, the rest keeps its initial value.
         {"", {"", false, true, true, false, true, false}},
         {"/l.lst\r\n", {"/l.lst", false, true, true, false, true, false}},
@@ -99,9 +79,9 @@ TEST(SettingsFile, ItemsThatCannotBeReadKeepTheirInitialValues) {
         // Lone LF line ends, as left by an editor.
         {"/l\nTrue\n 0 \n 0 \n 1 \n 0 \n 1 \n", {"/l", true, false, false, true, false, true}},
     };
-    for (const DamagedCase& c : cases) {
-        TempFolder temp;
-        const std::string path = temp / "sorvik01.ini";
+    TempFolder temp;
+    const std::string path = temp / "sorvik01.ini";
+    for (const auto& c : cases) {
         writeFile(path, c.contents);
         const auto read = lists::readSettingsFile(path);
         ASSERT_TRUE(read) << c.contents;
@@ -109,30 +89,117 @@ TEST(SettingsFile, ItemsThatCannotBeReadKeepTheirInitialValues) {
     }
 }
 
-TEST(SettingsFile, BytesThatAreNotTextAreAnError) {
-    TempFolder temp;
-    writeFile(temp / "sorvik01.ini", "\x81\r\n");
-    EXPECT_EQ(lists::readSettingsFile(temp / "sorvik01.ini").error(),
-              std::errc::illegal_byte_sequence);
-}
-
-TEST(ExtensionFile, EntriesComeBackInOrderAndAnEmptyListIsAnEmptyFile) {
+// Entries come back in order, an empty list is an empty file, a comma splits a line and blank
+// lines give no entry.
+TEST(ExtensionFile, EntriesComeBackInOrder) {
     TempFolder temp;
     const std::string path = temp / "sorvik02.ini";
     ASSERT_FALSE(lists::writeExtensionFile(path, {"tmp", "bak", "BAK", "bak "}));
     EXPECT_EQ(readFile(path), "tmp\r\nbak\r\nBAK\r\nbak \r\n");
     EXPECT_EQ(*lists::readExtensionFile(path), (Strings{"tmp", "bak", "BAK", "bak "}));
-
     ASSERT_FALSE(lists::writeExtensionFile(path, {}));
     EXPECT_EQ(readFile(path), "");
-    EXPECT_EQ(*lists::readExtensionFile(path), Strings{});
-}
-
-TEST(ExtensionFile, ACommaSplitsALineAndBlankLinesGiveNoEntry) {
-    TempFolder temp;
-    const std::string path = temp / "sorvik02.ini";
     writeFile(path, "a,b\r\n\r\n  c\r\n\r\n");
     EXPECT_EQ(*lists::readExtensionFile(path), (Strings{"a", "b", "c"}));
+}
+
+using platform::readTextLines;
+using platform::writeTextLines;
+using Lines = std::vector<std::string>;
+
+TEST(TextFile, WritesCodePage932OrElseUtf8WithTheMark) {
+    TempFolder temp;
+    const std::string path = temp / "list.lst";
+    const struct {
+        Lines lines;
+        std::string bytes;  // empty: only the way back is checked
+    } cases[] = {
+        // 表 is 0x95 0x5C: a trail byte that looks like a backslash must stay a trail byte.
+        {{"日本語", "C:\\a", "", "表"}, "\x93\xFA\x96\x7B\x8C\xEA\r\nC:\\a\r\n\r\n\x95\x5C\r\n"},
+        // The emoji and capital sharp s have no place in code page 932; the yen sign and the
+        // wave dash have one only one way (they would read back as "\" and "～").
+        {{"日本語", "😀"}, "\xEF\xBB\xBF日本語\r\n😀\r\n"},
+        {{"日本語", "ẞ"}, "\xEF\xBB\xBF日本語\r\nẞ\r\n"},
+        {{"日本語", "C:\\a¥b"}, "\xEF\xBB\xBF日本語\r\nC:\\a¥b\r\n"},
+        {{"日本語", "〜"}, "\xEF\xBB\xBF日本語\r\n〜\r\n"},
+        {{"/src/\xFF\xFE-name", "日本"}, ""},  // name bytes that are not UTF-8
+    };
+    for (const auto& c : cases) {
+        ASSERT_FALSE(writeTextLines(path, c.lines)) << c.bytes;
+        if (!c.bytes.empty()) {
+            EXPECT_EQ(readFile(path), c.bytes);
+        }
+        EXPECT_EQ(*readTextLines(path), c.lines) << c.bytes;
+    }
+}
+
+TEST(TextFile, ReplacesTheFileWholeKeepingItsPermissionBits) {
+    TempFolder temp;
+    const std::string path = temp / "sorvik01.ini";
+    writeFile(path, std::string(5000, 'x'));
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_FALSE(writeTextLines(path, {"new"}));
+    EXPECT_EQ(readFile(path), "new\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(namesIn(temp.path()), "sorvik01.ini");
+}
+
+// The mark means UTF-8, otherwise code page 932; where CR LF ends lines, a lone LF or CR belongs
+// to the name, elsewhere each ends one.
+TEST(TextFile, ReadsLinesAsTheyWereMeant) {
+    TempFolder temp;
+    const std::string path = temp / "in.txt";
+    const struct {
+        std::string bytes;
+        Lines lines;
+    } cases[] = {
+        {"\xEF\xBB\xBF日本語\r\n", {"日本語"}},
+        {"\x93\xFA\x96\x7B\x8C\xEA\r\n\xB1\xB2", {"日本語", "ｱｲ"}},
+        {"a\r\nb\nc\rd", {"a", "b\nc\rd"}},
+        {"a\r\r\n\nb\r\n", {"a\r", "\nb"}},
+        {"a\r\n\r\nb\r\n", {"a", "", "b"}},
+        {"a\nb\rc", {"a", "b", "c"}},
+        {"a\n\rb", {"a", "", "b"}},
+        {"last line without end", {"last line without end"}},
+        {"\r\n", {""}},
+        {"", {}},
+        {"\xEF\xBB\xBF", {}},
+    };
+    for (const auto& c : cases) {
+        writeFile(path, c.bytes);
+        const auto lines = readTextLines(path);
+        ASSERT_TRUE(lines) << c.bytes;
+        EXPECT_EQ(*lines, c.lines) << c.bytes;
+    }
+}
+
+// Bytes that are not code page 932 (a lead byte with a trail byte out of range, a byte no
+// character starts with, a lead byte cut off by the end) are refused, and so are a FIFO, which
+// must not hang the program waiting for a writer, and a folder.
+TEST(TextFile, RefusesWhatIsNotATextFile) {
+    TempFolder temp;
+    ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
+    const struct {
+        std::string name, bytes;
+        std::errc error;
+    } cases[] = {
+        {"a", "ab\x81\x20\r\n", std::errc::illegal_byte_sequence},
+        {"b", "\xA0\r\n", std::errc::illegal_byte_sequence},
+        {"c", "ok\r\n\x81", std::errc::illegal_byte_sequence},
+        {"none", "", std::errc::no_such_file_or_directory},
+        {"fifo", "", std::errc::invalid_argument},
+        {"", "", std::errc::invalid_argument},
+    };
+    for (const auto& c : cases) {
+        if (!c.bytes.empty()) {
+            writeFile(temp / c.name, c.bytes);
+        }
+        const auto lines = readTextLines((temp.path() / c.name).string());
+        ASSERT_FALSE(lines) << c.name;
+        EXPECT_EQ(lines.error(), c.error) << c.name;
+    }
 }
 
 }  // namespace
