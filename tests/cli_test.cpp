@@ -240,6 +240,7 @@ TEST(CommandLine, RunsAndBatches) {
         {"an unknown option", "", "run /a /b --bogus",
          "2\nsorvik-cli: unknown option --bogus\n\n<usage>\n--\n"},
         {"help", "", "--help", "0\n<usage>\n--\n"},
+        {"version", "", "--version", "0\nsorvik-cli " SORVIK_VERSION "\n--\n"},
         {"a batch runs every pair of the current list with the saved options",
          "one/a.txt=aaa|one/old.bak=x|two/sub/b.txt=bb|data/Sorvik/sorvik02.ini=bak\r\n|"
          "data/Sorvik/sorvik01.ini=@/data/Sorvik/Default.lst\r\nTrue\r\n 0 \r\n 1 \r\n 0 \r\n"
@@ -337,7 +338,7 @@ std::string describe(const cli::Command& command) {
     if (const auto* error = std::get_if<cli::UsageError>(&command)) {
         return "usage: " + error->reason;
     }
-    return "help";
+    return std::holds_alternative<cli::VersionCommand>(command) ? "version" : "help";
 }
 
 TEST(CommandLine, ReadsTheArguments) {
@@ -353,6 +354,7 @@ TEST(CommandLine, ReadsTheArguments) {
         {{"--help"}, "help"},
         {{"-h"}, "help"},
         {{"help"}, "help"},
+        {{"--version"}, "version"},
         {{"batch", "--quiet", "--folder", "f", "--list=l.lst"}, "batch [f] [l.lst] quiet"},
         {{"batch", "--folder=f", "--list", "l"}, "batch [f] [l]"},
         {{}, "usage: no command given"},
