@@ -37,9 +37,8 @@ void FolderScan::scan(const std::string& top, std::optional<platform::FileIdenti
     } else {
         unlisted_.push_back(top);
     }
-    nextLevel_.assign({"a"});  // only makes the level loop start; the first step drops it
     host_.setCaption(text::kScanning);
-    while (!nextLevel_.empty()) {
+    while (!currentLevel_.empty()) {
         scanNextLevel();
     }
     // Collected first and sorted once: every folder sorts after its parent, whose entry is a
@@ -50,11 +49,11 @@ void FolderScan::scan(const std::string& top, std::optional<platform::FileIdenti
 }
 
 void FolderScan::scanNextLevel() {
-    nextLevel_.clear();
+    std::vector<std::string> nextLevel;
     for (const std::string& folder : currentLevel_) {
-        collectSubfolders(folder, nextLevel_);
+        collectSubfolders(folder, nextLevel);
     }
-    currentLevel_ = nextLevel_;
+    currentLevel_ = std::move(nextLevel);
 }
 
 void FolderScan::collectSubfolders(const std::string& folder, std::vector<std::string>& nextLevel) {

@@ -36,8 +36,8 @@ class FolderScan {
     const platform::Folder* sourceFolder() const { return top_ ? &*top_ : nullptr; }
 
   private:
-    // One level step: lists every folder of currentLevel_, collecting the next level in
-    // nextLevel_ (and in folders_), then makes that level the current one.
+    // One level step: lists every folder of currentLevel_, collecting the next level (also in
+    // folders_), then makes that level the current one.
     void scanNextLevel();
     void collectSubfolders(const std::string& folder, std::vector<std::string>& nextLevel);
 
@@ -47,7 +47,6 @@ class FolderScan {
     std::size_t topLength_ = 0;  // the length of the source text without trailing separators
     std::vector<std::string> currentLevel_;
     std::vector<std::string> folders_;
-    std::vector<std::string> nextLevel_;
     std::vector<std::string> unlisted_;
 };
 
