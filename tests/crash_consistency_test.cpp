@@ -155,6 +155,8 @@ TEST(CrashConsistency, AKilledRunLeavesWholeFilesAndTheNextRunFinishesIt) {
     const int perCall = !points ? 5 : std::string(points) == "all" ? 0 : std::atoi(points);
 
     const auto counts = writingCallsPerThread(Scene());
+    // Exactly one flush of the backup's file system, so "[Complete]" means the data is on the disk.
+    EXPECT_EQ(counts.contains("syncfs") ? counts.at("syncfs") : 0, 1);
     int killPoints = 0;
     for (const auto& [call, count] : counts) {
         for (const int when : occurrences(count, perCall)) {
