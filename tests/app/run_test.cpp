@@ -29,6 +29,7 @@ using sorvik::test::ModalAnswerer;
 using sorvik::test::qText;
 using sorvik::test::treeOf;
 using sorvik::test::writeFile;
+using Row = std::optional<std::size_t>;
 
 const QString kComplete = qText(text::kComplete);
 const QString kTitle = qText(text::kApplicationTitle);
@@ -40,8 +41,8 @@ bool lockIsBusy(const std::string& folder) {
     return !lock && lock.error() == std::errc::resource_unavailable_try_again;
 }
 
-// A window on list "daily.lst" holding `pairs`, every option off but the automatic run's; the
-// countdown is ticked by hand unless a test shortens it.
+// A window on list "daily.lst" holding `pairs` (beside "src" holding kAB), every option off but
+// the automatic run's; the countdown is ticked by hand unless a test shortens it.
 struct Window : sorvik::test::WindowFixture {
     explicit Window(std::initializer_list<std::pair<const char*, const char*>> pairs = {},
                     bool automatic = false, bool marker = false) {
@@ -58,13 +59,16 @@ struct Window : sorvik::test::WindowFixture {
         window.runController().setCaptionInterval(std::chrono::milliseconds(0));
     }
     QPushButton& button(bool batch) {
-        return find<QPushButton>(batch ? QStringLiteral("backUpListButton")
-                                       : QStringLiteral("backUpButton"));
+        return find<QPushButton>(batch ? "backUpListButton" : "backUpButton");
     }
     void tick(int times) {
         for (int i = 0; i < times; ++i) {
             window.automaticRun().tick();
         }
+    }
+    void fastCountdown() {
+        window.automaticRun().setIntervals(std::chrono::milliseconds(1),
+                                           std::chrono::milliseconds(1));
     }
     bool ready = false;
 };
@@ -76,7 +80,8 @@ class RunTest : public QObject {
 
   private slots:
     void theBackupButtonRunsThePairOfTheBoxes() {
-        // A source whose name is not UTF-8 runs from the list entry's bytes.
+        // A source whose name is not UTF-8 runs from the list entry's bytes, after an edit of
+        // another entry.
         Window w;
         w.lay({"caf\xE9/写真/a.txt=a", "caf\xE9/empty/inner"});
         writeFile(w.path("daily.lst"),
@@ -111,11 +116,11 @@ class RunTest : public QObject {
         const auto rules = [](bool extension, bool size, bool time, bool placeholder) {
             return Settings{"", placeholder, false, extension, size, time, false};
         };
+        const QStringList tmp{"a.tmp=tmp"};
         QTest::newRow("tmp excluded, newer only") << both << rules(1, 0, 1, 0) << copied + kept;
-        QTest::newRow("extension rule off")
-            << both << rules(0, 0, 1, 0) << QStringList{"a.tmp=tmp"} + copied + kept;
-        QTest::newRow("other extension") << std::vector<std::string>{"txt"} << rules(1, 0, 1, 0)
-                                         << QStringList{"a.tmp=tmp"} + kept;
+        QTest::newRow("extension rule off") << both << rules(0, 0, 1, 0) << tmp + copied + kept;
+        QTest::newRow("other extension")
+            << std::vector<std::string>{"txt"} << rules(1, 0, 1, 0) << tmp + kept;
         QTest::newRow("no size or time rule") << both << rules(1, 0, 0, 0) << copied + replaced;
         QTest::newRow("larger only")
             << both << rules(1, 1, 0, 0) << copied + QStringList{replaced[0], kept[1]};
@@ -187,7 +192,7 @@ class RunTest : public QObject {
     }
     void theBatchRunsEveryPairAndLeavesTheLastSelected() {
         QFETCH(int, pairs);
-        Window w({{"s0", "bk0"}, {"s1", "bk1"}, {"missing", "bk2"}});
+        Window w;
         w.lay({"s0/f.txt=0", "s1/f.txt=1"});
         std::vector<PathPair> list{w.pair("s0", "bk0"), w.pair("s1", "bk1"),
                                    w.pair("missing", "bk2")};
@@ -202,8 +207,7 @@ class RunTest : public QObject {
         QVERIFY(!fs::exists(w.files.errorLog) && !fs::exists(w.outside("bk2")));
         QCOMPARE(treeOf(w.outside("bk0")), pairs > 0 ? QStringList{"f.txt=0"} : QStringList());
         QCOMPARE(treeOf(w.outside("bk1")), pairs > 1 ? QStringList{"f.txt=1"} : QStringList());
-        QCOMPARE(w.window.pathList().selectedRow(),
-                 pairs > 0 ? std::optional<std::size_t>(pairs - 1) : std::nullopt);
+        QCOMPARE(w.window.pathList().selectedRow(), pairs > 0 ? Row(pairs - 1) : std::nullopt);
         QCOMPARE(w.window.folderBoxes().pair(),
                  (pairs > 0 ? list.back() : PathPair{"", "/typed/bk"}));
     }
@@ -237,8 +241,7 @@ class RunTest : public QObject {
         QVERIFY(w.ready && w.start());
         const QPoint firstRow = w.column(0).visualRect(w.column(0).model()->index(0, 0)).center();
         int calls = 0;
-        bool lockBusy = false;
-        bool visibleAfterRequest = false;
+        bool lockBusy = false, visibleAfterRequest = false;
         QStringList nestedBoxes;
         QSignalSpy clicks(&w.button(true), &QPushButton::clicked);
         const auto act = [&] {
@@ -269,7 +272,7 @@ class RunTest : public QObject {
         QVERIFY(calls == 1 && lockBusy && visibleAfterRequest);
         QCOMPARE(nestedBoxes, QStringList());
         QCOMPARE(clicks.count(), 0);
-        QCOMPARE(w.window.pathList().selectedRow(), std::optional<std::size_t>(1));
+        QCOMPARE(w.window.pathList().selectedRow(), Row(1));
         QCOMPARE(w.box(1).text(), qText(w.outside("bk")));
         // The run went on to its end; the window went once the click had wholly ended.
         QCOMPARE(treeOf(w.outside("bk")), kAB);
@@ -289,25 +292,23 @@ class RunTest : public QObject {
         QTest::addColumn<bool>("optionOn");
         QTest::newRow("none, option on") << "none" << true;
         QTest::newRow("empty, option off") << "" << false;
-        QTest::newRow("with contents") << "x" << true;
         QTest::newRow("a folder") << "folder" << true;
     }
     void aMarkerFileArmsTheCountdownAtStartUp() {
         QFETCH(QString, marker);
         QFETCH(bool, optionOn);
         Window w({{"src", "bk"}}, optionOn);
-        const bool armed = marker.size() < 2;
-        if (marker == QLatin1String("folder")) {
-            writeFile(w.files.automaticRunMarker + "/inside", "x");
-        } else if (armed) {
-            writeFile(w.files.automaticRunMarker, marker.toStdString());
+        const bool armed = marker.isEmpty();
+        writeFile(w.files.automaticRunMarker + (marker == "folder" ? "/inside" : ""), "");
+        if (marker == "none") {
+            fs::remove(w.files.automaticRunMarker);
         }
         w.window.move(50, 40);
         const QSize normal = w.window.size();
         ModalAnswerer answerer;
         w.window.start();
         QCOMPARE(answerer.texts, QStringList());
-        QCOMPARE(fs::exists(w.files.automaticRunMarker), marker == QLatin1String("folder"));
+        QCOMPARE(fs::exists(w.files.automaticRunMarker), marker == "folder");
         QCOMPARE(w.window.windowTitle(), kTitle);
         QCOMPARE(w.window.automaticRun().isPending(), armed);
         QCOMPARE(w.window.automaticRun().timer().isActive(), armed);
@@ -327,8 +328,7 @@ class RunTest : public QObject {
 
     void theCountdownRunsTheBatchLeavesTheMarkerAndCloses() {
         Window w({{"src", "bk"}}, true, true);
-        w.window.automaticRun().setIntervals(std::chrono::milliseconds(1),
-                                             std::chrono::milliseconds(1));
+        w.fastCountdown();
         QSignalSpy titles(&w.window, &QWidget::windowTitleChanged);
         ModalAnswerer answerer;
         w.window.start();
@@ -346,8 +346,8 @@ class RunTest : public QObject {
         QCOMPARE(shown.last(), kComplete);
         QCOMPARE(treeOf(w.outside("bk")), kAB);
         QCOMPARE(fileBytes(w.files.automaticRunMarker), std::string());  // the next start too
-        QVERIFY(!w.window.automaticRun().isPending());
-        QVERIFY(!w.window.automaticRun().timer().isActive());
+        QVERIFY(!w.window.automaticRun().isPending() &&
+                !w.window.automaticRun().timer().isActive());
         QVERIFY(sorvik::lists::readSettingsFile(w.files.settings)->automaticRun);
     }
 
@@ -374,12 +374,11 @@ class RunTest : public QObject {
         QCOMPARE(w.window.automaticRun().secondsLeft(), std::optional<int>(5 - ticks));
         // Another window may have armed the run meanwhile: a cancel still means a normal start.
         writeFile(w.files.automaticRunMarker, "");
-        QVERIFY(!w.window.close());
-        QVERIFY(w.window.isVisible());
+        QVERIFY(!w.window.close() && w.window.isVisible());
         QCOMPARE(w.window.size(), normal);
         QCOMPARE(w.window.windowTitle(), kTitle);
         QVERIFY(!w.window.automaticRun().timer().isActive());
-        QVERIFY(!w.find<QCheckBox>(QStringLiteral("automaticRunBox")).isChecked());
+        QVERIFY(!w.find<QCheckBox>("automaticRunBox").isChecked());
         QVERIFY(!fs::exists(w.files.automaticRunMarker));
         QCOMPARE(fileBytes(w.files.settings), before);  // nothing saved
         QCOMPARE(answerer.texts, QStringList());
@@ -431,8 +430,7 @@ class RunTest : public QObject {
     void theCountdownWaitsUntilStartUpHasAskedForTheList() {
         Window w({}, false, true);
         fs::remove(w.files.settings);
-        w.window.automaticRun().setIntervals(std::chrono::milliseconds(1),
-                                             std::chrono::milliseconds(1));
+        w.fastCountdown();
         ModalAnswerer answerer;
         std::optional<int> leftWhileAsked;
         answerer.whileOpen = [&] {
@@ -445,22 +443,16 @@ class RunTest : public QObject {
 
     void theOptionLeavesOrRemovesTheMarker_data() {
         QTest::addColumn<bool>("on");
-        QTest::addColumn<bool>("markerBefore");
-        QTest::newRow("on, no marker") << true << false;
-        QTest::newRow("on, a marker with contents") << true << true;
-        QTest::newRow("off, a marker") << false << true;
-        QTest::newRow("off, no marker") << false << false;
+        QTest::newRow("on, over a marker with contents") << true;
+        QTest::newRow("off") << false;
     }
     void theOptionLeavesOrRemovesTheMarker() {
         QFETCH(bool, on);
-        QFETCH(bool, markerBefore);
         Window w({}, !on);
         QVERIFY(w.ready && w.start());
-        if (markerBefore) {
-            writeFile(w.files.automaticRunMarker, "left by hand\r\n");
-        }
+        writeFile(w.files.automaticRunMarker, "left by hand\r\n");
         ModalAnswerer answerer;
-        w.find<QCheckBox>(QStringLiteral("automaticRunBox")).click();
+        w.find<QCheckBox>("automaticRunBox").click();
         QCOMPARE(fileBytes(w.files.automaticRunMarker), std::string(on ? "" : "<no file>"));
         QCOMPARE(answerer.texts, on ? QStringList{QStringLiteral(
                                           "起動時に「5秒」待機します。\n通常起動に戻したい場合は、"
