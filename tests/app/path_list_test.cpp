@@ -1,26 +1,13 @@
 // The path-list panel on its own: the current list and its file, the selection of a pair, and
 // every edit of the list. Every edit must keep the bytes of the entries it does not change.
-#include <QAction>
-#include <QListView>
-#include <QMenu>
-#include <QtTest>
 
-#include "app/path_list_panel.h"
-#include "app/window_texts.h"
-#include "engine/messages.h"
-#include "tests/app/support/modal_answerer.h"
 #include "tests/app/support/window_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace sorvik::test;
 namespace text = sorvik::app::text;
 using sorvik::app::Column;
-using sorvik::lists::PathPair;
-using sorvik::test::boxText;
-using sorvik::test::fileBytes;
-using sorvik::test::ModalAnswerer;
-using sorvik::test::writeFile;
 using Pairs = std::vector<PathPair>;
 using Row = std::optional<std::size_t>;
 
@@ -30,7 +17,7 @@ const std::string kThreeSaved = "/s0\r\n/b0\r\n/s1\r\n/b1\r\n/s2\r\n/b2\r\n";
 const QStringList kThreeSources{"/s0", "/s1", "/s2"};
 const std::string_view kUnreadable = sorvik::engine::text::kFileUnreadable;
 
-struct Panel : sorvik::test::ProgramFolder {
+struct Panel : ProgramFolder {
     // Makes list A.lst holding `bytes` current.
     explicit Panel(const std::string& bytes = kThree) {
         QObject::connect(&panel, &sorvik::app::PathListPanel::pairSelected,
@@ -41,7 +28,7 @@ struct Panel : sorvik::test::ProgramFolder {
     QListView& view(int column) {
         return *panel.findChild<QListView*>(column == 0 ? "sourceColumn" : "backupColumn");
     }
-    QStringList columnTexts(int column) { return sorvik::test::shownTexts(view(column)); }
+    QStringList columnTexts(int column) { return shownTexts(view(column)); }
     QMenu& menu(const char* name) { return *panel.findChild<QMenu*>(name); }
     bool show() {
         panel.show();
@@ -219,7 +206,7 @@ class PathListTest : public QObject {
         QCOMPARE(fileBytes(p.path("A.lst")), saved + added + added);
         QVERIFY(!fs::exists(p.path("A.lst-")) && !p.panel.selectedRow());
         QCOMPARE(p.panel.pairs().back(), pair);
-        QCOMPARE(p.columnTexts(0).last(), sorvik::test::qText(pair.source));
+        QCOMPARE(p.columnTexts(0).last(), qText(pair.source));
         QCOMPARE(p.columnTexts(1).size(), p.columnTexts(0).size());
     }
 
@@ -257,7 +244,7 @@ class PathListTest : public QObject {
             : edit == 1 ? p.panel.deleteSelectedPair()
             : edit == 2 ? p.panel.swapDriveLetter(Column::source, "/", "x")
                         : p.panel.moveToDrive(Column::source, "/media/usb");
-            QCOMPARE(answerer.texts.last(), sorvik::test::qText(text::kNoListSelected));
+            QCOMPARE(answerer.texts.last(), qText(text::kNoListSelected));
             QCOMPARE(p.columnTexts(0), sources[edit]);
             QVERIFY(!p.panel.selectedRow() || edit >= 2);
             QVERIFY(fs::is_empty(p.folder));

@@ -1,34 +1,14 @@
 // Runs from the window: the two buttons on real folders, the options, the error report and the
 // lock, the run state that keeps out input, second runs and closes, and the automatic run.
-#include <QCheckBox>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTimer>
-#include <QtTest>
 
-#include "app/automatic_run.h"
-#include "app/folder_boxes.h"
-#include "app/path_list_panel.h"
-#include "app/run_controller.h"
-#include "app/settings_panel.h"
-#include "engine/messages.h"
 #include "platform/folder_lock.h"
-#include "tests/app/support/modal_answerer.h"
 #include "tests/app/support/window_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace sorvik::test;
 namespace text = sorvik::engine::text;
-using sorvik::lists::PathPair;
-using sorvik::lists::Settings;
 using sorvik::platform::FolderLock;
-using sorvik::test::boxText;
-using sorvik::test::fileBytes;
-using sorvik::test::ModalAnswerer;
-using sorvik::test::qText;
-using sorvik::test::treeOf;
-using sorvik::test::writeFile;
 using Row = std::optional<std::size_t>;
 
 const QString kComplete = qText(text::kComplete);
@@ -43,7 +23,7 @@ bool lockIsBusy(const std::string& folder) {
 
 // A window on list "daily.lst" holding `pairs` (beside "src" holding kAB), every option off but
 // the automatic run's; the countdown is ticked by hand unless a test shortens it.
-struct Window : sorvik::test::WindowFixture {
+struct Window : WindowFixture {
     explicit Window(std::initializer_list<std::pair<const char*, const char*>> pairs = {},
                     bool automatic = false, bool marker = false) {
         lay({"src/a.txt=a", "src/sub/b.txt=b"});
@@ -136,8 +116,8 @@ class RunTest : public QObject {
                "o/larger.txt=larger source", "o/smaller.txt=s", "bk/larger.txt=bk",
                "bk/smaller.txt=bigger bk"});
         for (const char* name : {"larger.txt", "smaller.txt"}) {
-            sorvik::test::setModifiedTime(w.outside("o/") + name, 1'000'000'000);
-            sorvik::test::setModifiedTime(w.outside("bk/") + name, 2'000'000'000);
+            setModifiedTime(w.outside("o/") + name, 1'000'000'000);
+            setModifiedTime(w.outside("bk/") + name, 2'000'000'000);
         }
         QVERIFY(w.ready && w.start());
         w.window.settingsPanel().showOptions(options);

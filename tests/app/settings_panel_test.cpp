@@ -1,22 +1,13 @@
 // The settings panel on its own: the options it keeps, the excluded-extension editor, and the list
 // files of the program folder.
-#include <QAction>
-#include <QCheckBox>
-#include <QListWidget>
-#include <QMenu>
-#include <QWindow>
-#include <QtTest>
 
-#include "app/settings_panel.h"
-#include "tests/app/support/modal_answerer.h"
 #include "tests/app/support/window_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace sorvik::test;
 using sorvik::app::SettingsPanel;
 using sorvik::lists::Option;
-using sorvik::test::writeFile;
 
 QStringList texts(const QListWidget& list) {
     QStringList all;
@@ -26,7 +17,7 @@ QStringList texts(const QListWidget& list) {
     return all;
 }
 
-struct Panel : sorvik::test::ProgramFolder {
+struct Panel : ProgramFolder {
     Panel() {
         QObject::connect(&panel, &SettingsPanel::optionChanged,
                          [this](Option option, bool on) { changes << qMakePair(int(option), on); });
@@ -193,12 +184,12 @@ class SettingsPanelTest : public QObject {
         if (before == 2) {  // nobody can unlink a folder that holds something
             writeFile(p.path("B.lst/inside"), "x");
         }
-        sorvik::test::ModalAnswerer answerer;
+        ModalAnswerer answerer;
         p.find<QAction>("deleteListItem").trigger();
-        QCOMPARE(answerer.texts, before == 2 ? QStringList{sorvik::test::boxText(
-                                                   "ファイルを削除できませんでした。",
+        QCOMPARE(answerer.texts,
+                 before == 2 ? QStringList{boxText("ファイルを削除できませんでした。",
                                                    p.path("B.lst"), std::errc::is_a_directory)}
-                                             : QStringList());
+                             : QStringList());
         const bool gone = !selected.isEmpty() && before < 2;
         QCOMPARE(p.deleted, gone ? QList<std::string>{p.path("B.lst")} : QList<std::string>());
         QCOMPARE(fs::exists(p.path("B.lst")), !gone);

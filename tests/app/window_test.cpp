@@ -1,36 +1,11 @@
 // The window as a user meets it: start-up and close with the settings files, the menus and panels,
 // the window's shape, and the folder boxes' drops, drive picker and typed drive letters.
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDropEvent>
-#include <QListWidget>
-#include <QMenu>
-#include <QMimeData>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QUrl>
-#include <QtTest>
 
-#include "app/folder_boxes.h"
-#include "app/path_list_panel.h"
-#include "app/settings_panel.h"
-#include "engine/messages.h"
-#include "tests/app/support/modal_answerer.h"
 #include "tests/app/support/window_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using sorvik::lists::PathPair;
-using sorvik::lists::Settings;
-using sorvik::test::boxText;
-using sorvik::test::fileBytes;
-using sorvik::test::ModalAnswerer;
-using sorvik::test::shownTexts;
-using sorvik::test::WindowFixture;
-using sorvik::test::writeFile;
+using namespace sorvik::test;
 
 bool onTop(const QWidget& window) {
     return window.windowFlags().testFlag(Qt::WindowStaysOnTopHint);

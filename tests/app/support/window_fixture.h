@@ -1,23 +1,31 @@
 #pragma once
 
-#include <QAbstractItemView>
-#include <QLineEdit>
-#include <QStringList>
 #include <QtTest>
+#include <QtWidgets>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/automatic_run.h"
+#include "app/folder_boxes.h"
 #include "app/main_window.h"
+#include "app/path_list_panel.h"
+#include "app/run_controller.h"
+#include "app/settings_panel.h"
+#include "app/window_texts.h"
+#include "engine/messages.h"
 #include "frontend/program_files.h"
 #include "lists/list_file.h"
 #include "lists/settings_file.h"
+#include "tests/app/support/modal_answerer.h"
 #include "tests/support/temp_folder.h"
 
 namespace sorvik::test {
 
 namespace fs = std::filesystem;
+using lists::PathPair;
+using lists::Settings;
 
 inline QString qText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
