@@ -98,12 +98,9 @@ class RunTest : public QObject {
         };
         const QStringList tmp{"a.tmp=tmp"};
         QTest::newRow("tmp excluded, newer only") << both << rules(1, 0, 1, 0) << copied + kept;
-        QTest::newRow("extension rule off") << both << rules(0, 0, 1, 0) << tmp + copied + kept;
-        QTest::newRow("other extension")
-            << std::vector<std::string>{"txt"} << rules(1, 0, 1, 0) << tmp + kept;
+        QTest::newRow("extension rule off, larger only")
+            << both << rules(0, 1, 0, 0) << tmp + copied + QStringList{replaced[0], kept[1]};
         QTest::newRow("no size or time rule") << both << rules(1, 0, 0, 0) << copied + replaced;
-        QTest::newRow("larger only")
-            << both << rules(1, 1, 0, 0) << copied + QStringList{replaced[0], kept[1]};
         QTest::newRow("placeholder")
             << both << rules(1, 0, 1, 1) << QStringList{"keep.txt=", "note.tmp.txt="} + kept;
     }

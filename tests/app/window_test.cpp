@@ -185,8 +185,9 @@ class WindowTest : public QObject {
         QCOMPARE(answerer.texts, QStringList());
         f.find<QAction>("settingsItem").trigger();
         QVERIFY(paths.isVisible() && !settings.isVisible());
-        auto& option = f.find<QMenu>("optionMenu");
-        QVERIFY(option.actions().contains(&f.window.settingsPanel().placeholderItem()));
+        QVERIFY(f.find<QMenu>("optionMenu")
+                    .actions()
+                    .contains(&f.window.settingsPanel().placeholderItem()));
     }
 
     void theWindowKeepsItsSizeAndFollowsTheAlwaysOnTopOption() {
@@ -277,7 +278,6 @@ class WindowTest : public QObject {
         QTest::newRow("keypad Enter, backup box") << 1 << "cd" << int(Qt::Key_Enter) << true;
         QTest::newRow("one character") << 0 << "c" << int(Qt::Key_Return) << false;
         QTest::newRow("three characters") << 0 << "cde" << int(Qt::Key_Return) << false;
-        QTest::newRow("nothing") << 0 << "" << int(Qt::Key_Return) << false;
         QTest::newRow("Escape") << 0 << "cd" << int(Qt::Key_Escape) << false;
     }
     void twoLettersAndEnterInABoxAskToSwapThem() {
@@ -321,7 +321,6 @@ class WindowTest : public QObject {
         QVERIFY(picker.isHidden());
         QTest::mouseClick(&folder, Qt::RightButton);
         QVERIFY(folder.isHidden() && !folder.isEnabled() && picker.isVisible());
-        QCOMPARE(picker.geometry().topLeft(), folder.geometry().topLeft());
         QCOMPARE(QApplication::focusWidget(), &picker);
         QCOMPARE(QApplication::activePopupWidget(), nullptr);  // its release chooses nothing
         picker.addItem(QStringLiteral("usb"), QByteArray("/media/usb"));
