@@ -1,5 +1,5 @@
-// The settings panel on its own: the options it keeps, the excluded-extension editor, and the list
-// files of the program folder.
+// The settings panel on its own: the excluded-extension editor and the list files of the program
+// folder. Its options and the adding of extensions are checked through the window.
 
 #include "tests/app/support/window_fixture.h"
 
@@ -7,7 +7,6 @@ namespace {
 
 using namespace sorvik::test;
 using sorvik::app::SettingsPanel;
-using sorvik::lists::Option;
 
 QStringList texts(const QListWidget& list) {
     QStringList all;
@@ -19,8 +18,6 @@ QStringList texts(const QListWidget& list) {
 
 struct Panel : ProgramFolder {
     Panel() {
-        QObject::connect(&panel, &SettingsPanel::optionChanged,
-                         [this](Option option, bool on) { changes << qMakePair(int(option), on); });
         QObject::connect(&panel, &SettingsPanel::listFileChosen,
                          [this](const std::string& path) { chosen << path; });
         QObject::connect(&panel, &SettingsPanel::listFileDeleted,
@@ -55,10 +52,8 @@ struct Panel : ProgramFolder {
     }
 
     SettingsPanel panel{files, nullptr};
-    QList<QPair<int, bool>> changes;
     QList<std::string> chosen, deleted;
     QListWidget& extensions = find<QListWidget>("excludedExtensions");
-    QLineEdit& input = find<QLineEdit>("extensionInput");
     QListWidget& listFiles = find<QListWidget>("listFiles");
 };
 
@@ -68,52 +63,6 @@ class SettingsPanelTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void theBoxesShowAndEditTheOptions() {
-        Panel p;
-        const char* names[] = {"alwaysOnTopBox", "skipExcludedExtensionsBox", "onlyWhenLargerBox",
-                               "onlyWhenNewerBox", "automaticRunBox"};
-        QCOMPARE(p.panel.options(), sorvik::lists::Settings{});  // on, on, off, on, off
-        for (std::size_t i = 0; i < 5; ++i) {
-            auto& box = p.find<QCheckBox>(names[i]);
-            const Option option = sorvik::lists::kOptionsInFileOrder[i];
-            QCOMPARE(box.isChecked(), p.panel.options()[option]);
-            box.click();
-            QCOMPARE(p.panel.options()[option], box.isChecked());
-            QCOMPARE(p.changes.last(), qMakePair(static_cast<int>(option), box.isChecked()));
-        }
-        // Values shown by the program are no change of the user's.
-        p.changes.clear();
-        const sorvik::lists::Settings restored{"", true, false, false, true, false, true};
-        p.panel.showOptions(restored);
-        QCOMPARE(p.panel.options(), restored);
-        QVERIFY(p.find<QCheckBox>("automaticRunBox").isChecked());
-        QVERIFY(p.panel.placeholderItem().isChecked() && p.changes.isEmpty());
-        p.panel.placeholderItem().trigger();
-        QVERIFY(!p.panel.options().placeholder);
-    }
-
-    void enterAddsTheTextExactlyAsTyped_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("added");
-        QTest::newRow("blanks and comma kept") << " t,mp " << int(Qt::Key_Return) << true;
-        QTest::newRow("empty entry") << "" << int(Qt::Key_Return) << true;
-        QTest::newRow("twice the same") << "bak" << int(Qt::Key_Return) << true;
-        QTest::newRow("keypad Enter") << "日本" << int(Qt::Key_Enter) << true;
-        QTest::newRow("Escape") << "tmp" << int(Qt::Key_Escape) << false;
-    }
-    void enterAddsTheTextExactlyAsTyped() {
-        QFETCH(QString, typed);
-        QFETCH(int, key);
-        QFETCH(bool, added);
-        Panel p;
-        p.panel.showExcludedExtensions({"bak"});
-        p.input.setText(typed);
-        QTest::keyClick(&p.input, static_cast<Qt::Key>(key));
-        QCOMPARE(p.entries(), (added ? QStringList{"bak", typed} : QStringList{"bak"}));
-        QCOMPARE(p.input.text().isEmpty(), added);
-    }
-
     void aDoubleClickRemovesTheSelectedEntry_data() {
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<int>("selected");  // -1: none
