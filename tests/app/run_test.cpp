@@ -264,41 +264,21 @@ class RunTest : public QObject {
         QCOMPARE(treeOf(w.outside("bk2")), kAB);
     }
 
-    void aMarkerFileArmsTheCountdownAtStartUp_data() {
-        QTest::addColumn<QString>("marker");
-        QTest::addColumn<bool>("optionOn");
-        QTest::newRow("none, option on") << "none" << true;
-        QTest::newRow("empty, option off") << "" << false;
-        QTest::newRow("a folder") << "folder" << true;
-    }
-    void aMarkerFileArmsTheCountdownAtStartUp() {
-        QFETCH(QString, marker);
-        QFETCH(bool, optionOn);
-        Window w({{"src", "bk"}}, optionOn);
-        const bool armed = marker.isEmpty();
-        writeFile(w.files.automaticRunMarker + (marker == "folder" ? "/inside" : ""), "");
-        if (marker == "none") {
-            fs::remove(w.files.automaticRunMarker);
+    void onlyAMarkerFileArmsTheCountdown() {
+        for (const bool folder : {false, true}) {  // no marker with the option on, or a folder
+            Window w({{"src", "bk"}}, true);
+            if (folder) {
+                writeFile(w.files.automaticRunMarker + "/inside", "");
+            }
+            const QSize normal = w.window.size();
+            ModalAnswerer answerer;
+            w.window.start();
+            w.tick(1);  // without a pending run a tick does nothing
+            QVERIFY(!w.window.automaticRun().isPending() && answerer.texts.isEmpty());
+            QCOMPARE(fs::exists(w.files.automaticRunMarker), folder);
+            QVERIFY(w.window.windowTitle() == kTitle && w.window.size() == normal);
+            QVERIFY(!fs::exists(w.outside("bk")));
         }
-        w.window.move(50, 40);
-        const QSize normal = w.window.size();
-        ModalAnswerer answerer;
-        w.window.start();
-        QCOMPARE(answerer.texts, QStringList());
-        QCOMPARE(fs::exists(w.files.automaticRunMarker), marker == "folder");
-        QCOMPARE(w.window.windowTitle(), kTitle);
-        QCOMPARE(w.window.automaticRun().isPending(), armed);
-        QCOMPARE(w.window.automaticRun().timer().isActive(), armed);
-        QCOMPARE(w.window.size() != normal, armed);  // the countdown strip
-        if (armed) {
-            QCOMPARE(w.window.pos(), QPoint(0, 0));
-            QVERIFY(w.window.isVisible() && w.window.windowHandle()->isVisible());
-            w.window.resize(300, 300);
-            QVERIFY(w.window.height() < 10);
-        }
-        w.tick(armed ? 0 : 1);  // without a pending run a tick does nothing
-        QCOMPARE(w.window.windowTitle(), kTitle);
-        QVERIFY(!fs::exists(w.outside("bk")));
     }
 
     void theCountdownRunsTheBatchLeavesTheMarkerAndCloses() {
@@ -342,9 +322,17 @@ class RunTest : public QObject {
         }
         const std::string before = fileBytes(w.files.settings);
         const QSize normal = w.window.size();
+        w.window.move(50, 40);
         ModalAnswerer answerer;
         answerer.inputAnswers << QStringLiteral("daily");
         w.window.start();
+        // Armed: the marker is gone until the run is done, and the window is the countdown strip.
+        QVERIFY(!fs::exists(w.files.automaticRunMarker) &&
+                w.window.automaticRun().timer().isActive());
+        QVERIFY(w.window.pos() == QPoint(0, 0) && w.window.isVisible());
+        w.window.resize(300, 300);
+        QVERIFY(w.window.height() < 10);
+        QCOMPARE(w.window.windowTitle(), kTitle);
         w.tick(ticks);
         QCOMPARE(w.window.automaticRun().secondsLeft(), std::optional<int>(5 - ticks));
         // Another window may have armed the run meanwhile: a cancel still means a normal start.
