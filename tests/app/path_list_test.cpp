@@ -90,6 +90,9 @@ class PathListTest : public QObject {
                                                      std::errc::illegal_byte_sequence)});
         QVERIFY(p.panel.listPath().empty() && p.columnTexts(0).isEmpty() && p.panel.save());
         QCOMPARE(fileBytes(p.path("bad.lst")), std::string("/src\r\n\x81\r\n"));
+        p.panel.open(p.path("none/x.lst"));  // a missing list that cannot be created is told
+        QCOMPARE(answerer.texts.last(), (boxText(text::kFileUnwritable, p.path("none/x.lst"),
+                                                 std::errc::no_such_file_or_directory)));
     }
 
     void switchingSavesTheCurrentListThenLoadsTheOther_data() {
@@ -284,6 +287,7 @@ class PathListTest : public QObject {
             }
         }
         Panel p(bytes);
+        QSignalSpy redrawn(p.view(c.column).model(), &QAbstractItemModel::dataChanged);
         ModalAnswerer answerer(c.yes ? QMessageBox::Yes : QMessageBox::No);
         const bool drive = c.from == "drive";
         drive ? p.panel.moveToDrive(Column(c.column), "/media/usb")
@@ -296,6 +300,7 @@ class PathListTest : public QObject {
         const auto written = sorvik::lists::readListFile(p.path("A.lst"));
         QVERIFY(written && *written == expected);
         QCOMPARE(fileBytes(p.path("A.lst")) == bytes, !c.yes);
+        QCOMPARE(redrawn.isEmpty(), !c.yes || expected.empty());  // the column shows the change
     }
 
     void bytesThatAreNotUtf8SurviveEveryEditOfOtherEntries() {

@@ -69,31 +69,26 @@ class WindowTest : public QObject {
     }
 
     void theStoredSessionComesBack_data() {
-        QTest::addColumn<QString>("settingsFile");  // %1: the list's path
-        QTest::addColumn<int>("pairs");             // -1: no list file
-        QTest::addColumn<QList<bool>>("options");   // the placeholder mode, then the five options
+        QTest::addColumn<Settings>("settings");
+        QTest::addColumn<int>("pairs");  // -1: the list file is gone, and made anew
         QTest::newRow("one pair, placeholder on")
-            << "%1\r\nTrue\r\n 1 \r\n 1 \r\n 0 \r\n 1 \r\n 0 \r\n"
-            << 1 << QList<bool>{true, true, true, false, true, false};
+            << Settings{"", true, true, true, false, true, false} << 1;
         QTest::newRow("two pairs, not on top, automatic run on")
-            << "%1\r\nFalse\r\n 0 \r\n 0 \r\n 1 \r\n 0 \r\n 1 \r\n"
-            << 2 << QList<bool>{false, false, false, true, false, true};
-        QTest::newRow("a list that is gone is made anew")
-            << "%1\r\nFalse\r\n 1 \r\n 1 \r\n 0 \r\n 1 \r\n 0 \r\n"
-            << -1 << QList<bool>{false, true, true, false, true, false};
+            << Settings{"", false, false, false, true, false, true} << 2;
+        QTest::newRow("a list that is gone") << Settings{} << -1;
     }
     void theStoredSessionComesBack() {
-        QFETCH(QString, settingsFile);
+        QFETCH(Settings, settings);
         QFETCH(int, pairs);
-        QFETCH(QList<bool>, options);
         WindowFixture f;
         std::vector<PathPair> list;
         for (int i = 0; i < pairs; ++i) {
             list.push_back({"/s" + std::to_string(i), "/b" + std::to_string(i)});
         }
-        QVERIFY(pairs < 0 || !sorvik::lists::writeListFile(f.path("l.lst"), list));
-        writeFile(f.files.settings,
-                  settingsFile.arg(QString::fromStdString(f.path("l.lst"))).toStdString());
+        QVERIFY(f.leaveSession(list, settings, "l.lst"));
+        if (pairs < 0) {
+            fs::remove(f.path("l.lst"));
+        }
         writeFile(f.files.excludedExtensions, "tmp\r\na,b\r\n\r\n");
         ModalAnswerer answerer;
         QVERIFY(f.start());
@@ -101,15 +96,10 @@ class WindowTest : public QObject {
         QVERIFY(answerer.prompts.isEmpty() && answerer.texts.isEmpty());
         QVERIFY(!fs::exists(f.files.automaticRunMarker));
         QCOMPARE(f.window.pathList().listPath(), f.path("l.lst"));
-        const Settings& restored = f.window.settingsPanel().options();
-        QList<bool> values{restored.placeholder};
-        for (const auto option : sorvik::lists::kOptionsInFileOrder) {
-            values << restored[option];
-        }
-        QCOMPARE(values, options);
-        QCOMPARE(f.window.settingsPanel().placeholderItem().isChecked(), options[0]);
-        QCOMPARE(f.find<QCheckBox>("automaticRunBox").isChecked(), options[5]);
-        QCOMPARE(onTop(f.window), options[1]);
+        QCOMPARE(f.window.settingsPanel().options(), settings);
+        QCOMPARE(f.window.settingsPanel().placeholderItem().isChecked(), settings.placeholder);
+        QCOMPARE(f.find<QCheckBox>("automaticRunBox").isChecked(), settings.automaticRun);
+        QCOMPARE(onTop(f.window), settings.alwaysOnTop);
         QCOMPARE(f.window.settingsPanel().excludedExtensions(),
                  (std::vector<std::string>{"tmp", "a", "b"}));
         // The first pair is selected and shown, however many pairs the list holds.
@@ -260,12 +250,11 @@ class WindowTest : public QObject {
         QCOMPARE(enter.isAccepted(), !urls.isEmpty());
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(&target, &drop);
-        QCOMPARE(f.box(0).text() + '|' + f.box(1).text(),
-                 box == 0 ? (shown.isNull() ? "/s0" : root + shown) + "|/b0"
-                          : "/s0|" + (shown.isNull() ? "/b0" : root + shown));
+        const QString expected = shown.isNull() ? (box == 0 ? "/s0" : "/b0") : root + shown;
+        QCOMPARE(target.text(), expected);
+        QCOMPARE(f.box(1 - box).text(), box == 0 ? "/b0" : "/s0");
         const PathPair& pair = f.window.folderBoxes().pair();
-        QCOMPARE(QString::fromStdString(pair.source + "|" + pair.backup),
-                 f.box(0).text() + '|' + f.box(1).text());
+        QCOMPARE(qText(box == 0 ? pair.source : pair.backup), expected);
         QCOMPARE(fileBytes(f.path("daily.lst")), std::string("/s0\r\n/b0\r\n"));
     }
 
