@@ -110,8 +110,7 @@ class WindowTest : public QObject {
 
     void theCloseSavesWhatTheUserChanged() {
         WindowFixture f;
-        QVERIFY(f.leaveSession({{"/s", "/b"}}));
-        QVERIFY(f.start());
+        QVERIFY(f.leaveSession({{"/s", "/b"}}) && f.start());
         f.find<QAction>("placeholderItem").trigger();
         f.find<QCheckBox>("skipExcludedExtensionsBox").click();
         f.find<QCheckBox>("onlyWhenLargerBox").click();
@@ -150,8 +149,7 @@ class WindowTest : public QObject {
 
     void theMenusAndListFilesSwitchPanelsAndLists() {
         WindowFixture f;
-        QVERIFY(f.leaveSession({{"/a", "/x"}}, {}, "A.lst"));
-        QVERIFY(f.start());
+        QVERIFY(f.leaveSession({{"/a", "/x"}}, {}, "A.lst") && f.start());
         writeFile(f.path("B.lst"), "/b\r\n/y\r\n");
         auto& paths = f.find("pathListPanel");
         auto& settings = f.find("settingsPanel");
@@ -182,8 +180,7 @@ class WindowTest : public QObject {
 
     void theWindowKeepsItsSizeAndFollowsTheAlwaysOnTopOption() {
         WindowFixture f;
-        QVERIFY(f.leaveSession({}));
-        QVERIFY(f.start());
+        QVERIFY(f.leaveSession({}) && f.start());
         const QSize normal = f.window.size();
         f.window.resize(normal + QSize(120, 50));
         QCOMPARE(f.window.size(), normal);
@@ -202,8 +199,7 @@ class WindowTest : public QObject {
 
     void theColumnsMenuAddsThePairInTheBoxes() {
         WindowFixture f;
-        QVERIFY(f.leaveSession({{"/s0", "/b0"}}));
-        QVERIFY(f.start());
+        QVERIFY(f.leaveSession({{"/s0", "/b0"}}) && f.start());
         f.box(0).setText(QStringLiteral("/新しい"));
         f.box(1).setText(QStringLiteral("/mnt/new"));
         QTest::mouseClick(f.column(1).viewport(), Qt::RightButton, {}, QPoint(5, 5));
@@ -231,8 +227,7 @@ class WindowTest : public QObject {
         QFETCH(QStringList, dropped);
         QFETCH(QString, shown);
         WindowFixture f;
-        QVERIFY(f.leaveSession({{"/s0", "/b0"}}));
-        QVERIFY(f.start());
+        QVERIFY(f.leaveSession({{"/s0", "/b0"}}) && f.start());
         const QString root = QString::fromStdString(f.temp.path().string()) + '/';
         QMimeData data;
         QList<QUrl> urls;
@@ -275,8 +270,7 @@ class WindowTest : public QObject {
         QFETCH(int, key);
         QFETCH(bool, asked);
         WindowFixture f;
-        QVERIFY(f.leaveSession({{"c:/x", "c:/y"}}));
-        QVERIFY(f.start());
+        QVERIFY(f.leaveSession({{"c:/x", "c:/y"}}) && f.start());
         QSignalSpy returnPressed(&f.box(box), &QLineEdit::returnPressed);
         f.box(box).setText(typed);
         ModalAnswerer answerer(QMessageBox::Yes);
@@ -303,8 +297,7 @@ class WindowTest : public QObject {
         QFETCH(int, box);
         QFETCH(QString, way);
         WindowFixture f;
-        QVERIFY(f.leaveSession({{"/media/old/data/", "/media/old/data/"}}));
-        QVERIFY(f.start());
+        QVERIFY(f.leaveSession({{"/media/old/data/", "/media/old/data/"}}) && f.start());
         QLineEdit& folder = f.box(box);
         auto& picker = f.find<QComboBox>(box == 0 ? "sourceDrivePicker" : "backupDrivePicker");
         QVERIFY(picker.isHidden());
