@@ -1,34 +1,15 @@
 // Runs from the window: the two buttons on real folders, the options, the error report and the
 // lock, the run state that keeps out input, second runs and closes, and the automatic run.
-#include <QCheckBox>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTimer>
-#include <QtTest>
 
-#include "app/automatic_run.h"
-#include "app/folder_boxes.h"
-#include "app/path_list_panel.h"
-#include "app/run_controller.h"
-#include "app/settings_panel.h"
-#include "engine/messages.h"
 #include "platform/folder_lock.h"
-#include "tests/app/support/modal_answerer.h"
 #include "tests/app/support/window_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace sorvik::test;
 namespace text = sorvik::engine::text;
-using sorvik::lists::PathPair;
-using sorvik::lists::Settings;
 using sorvik::platform::FolderLock;
-using sorvik::test::boxText;
-using sorvik::test::fileBytes;
-using sorvik::test::ModalAnswerer;
-using sorvik::test::qText;
-using sorvik::test::treeOf;
-using sorvik::test::writeFile;
+using Row = std::optional<std::size_t>;
 
 const QString kComplete = qText(text::kComplete);
 const QString kTitle = qText(text::kApplicationTitle);
@@ -40,9 +21,9 @@ bool lockIsBusy(const std::string& folder) {
     return !lock && lock.error() == std::errc::resource_unavailable_try_again;
 }
 
-// A window on list "daily.lst" holding `pairs`, every option off but the automatic run's; the
-// countdown is ticked by hand unless a test shortens it.
-struct Window : sorvik::test::WindowFixture {
+// A window on list "daily.lst" holding `pairs` (beside "src" holding kAB), every option off but
+// the automatic run's; the countdown is ticked by hand unless a test shortens it.
+struct Window : WindowFixture {
     explicit Window(std::initializer_list<std::pair<const char*, const char*>> pairs = {},
                     bool automatic = false, bool marker = false) {
         lay({"src/a.txt=a", "src/sub/b.txt=b"});
@@ -58,13 +39,16 @@ struct Window : sorvik::test::WindowFixture {
         window.runController().setCaptionInterval(std::chrono::milliseconds(0));
     }
     QPushButton& button(bool batch) {
-        return find<QPushButton>(batch ? QStringLiteral("backUpListButton")
-                                       : QStringLiteral("backUpButton"));
+        return find<QPushButton>(batch ? "backUpListButton" : "backUpButton");
     }
     void tick(int times) {
         for (int i = 0; i < times; ++i) {
             window.automaticRun().tick();
         }
+    }
+    void fastCountdown() {
+        window.automaticRun().setIntervals(std::chrono::milliseconds(1),
+                                           std::chrono::milliseconds(1));
     }
     bool ready = false;
 };
@@ -76,7 +60,8 @@ class RunTest : public QObject {
 
   private slots:
     void theBackupButtonRunsThePairOfTheBoxes() {
-        // A source whose name is not UTF-8 runs from the list entry's bytes.
+        // A source whose name is not UTF-8 runs from the list entry's bytes, after an edit of
+        // another entry.
         Window w;
         w.lay({"caf\xE9/写真/a.txt=a", "caf\xE9/empty/inner"});
         writeFile(w.path("daily.lst"),
@@ -111,14 +96,11 @@ class RunTest : public QObject {
         const auto rules = [](bool extension, bool size, bool time, bool placeholder) {
             return Settings{"", placeholder, false, extension, size, time, false};
         };
+        const QStringList tmp{"a.tmp=tmp"};
         QTest::newRow("tmp excluded, newer only") << both << rules(1, 0, 1, 0) << copied + kept;
-        QTest::newRow("extension rule off")
-            << both << rules(0, 0, 1, 0) << QStringList{"a.tmp=tmp"} + copied + kept;
-        QTest::newRow("other extension") << std::vector<std::string>{"txt"} << rules(1, 0, 1, 0)
-                                         << QStringList{"a.tmp=tmp"} + kept;
+        QTest::newRow("extension rule off, larger only")
+            << both << rules(0, 1, 0, 0) << tmp + copied + QStringList{replaced[0], kept[1]};
         QTest::newRow("no size or time rule") << both << rules(1, 0, 0, 0) << copied + replaced;
-        QTest::newRow("larger only")
-            << both << rules(1, 1, 0, 0) << copied + QStringList{replaced[0], kept[1]};
         QTest::newRow("placeholder")
             << both << rules(1, 0, 1, 1) << QStringList{"keep.txt=", "note.tmp.txt="} + kept;
     }
@@ -131,8 +113,8 @@ class RunTest : public QObject {
                "o/larger.txt=larger source", "o/smaller.txt=s", "bk/larger.txt=bk",
                "bk/smaller.txt=bigger bk"});
         for (const char* name : {"larger.txt", "smaller.txt"}) {
-            sorvik::test::setModifiedTime(w.outside("o/") + name, 1'000'000'000);
-            sorvik::test::setModifiedTime(w.outside("bk/") + name, 2'000'000'000);
+            setModifiedTime(w.outside("o/") + name, 1'000'000'000);
+            setModifiedTime(w.outside("bk/") + name, 2'000'000'000);
         }
         QVERIFY(w.ready && w.start());
         w.window.settingsPanel().showOptions(options);
@@ -169,14 +151,10 @@ class RunTest : public QObject {
         QCOMPARE(captionInBox, kComplete);
         QCOMPARE(w.window.windowTitle(), kComplete);
         QCOMPARE(treeOf(w.outside("bk2")).size(), batch ? 1 : 0);
-        // フォルダ作成エラー in code page 932, the path, then an empty line, each ended by CR LF.
-        const std::string label =
-            "\x83\x74\x83\x48\x83\x8b\x83\x5f\x8d\xec\x90\xac\x83\x47\x83\x89\x81\x5b\r\n";
-        std::string log = label + w.outside("bk1/sub") + "\r\n";
-        if (batch) {
-            log += label + w.outside("bk3/d") + "\r\n" + label + w.outside("bk3/d/e") + "\r\n";
-        }
-        QCOMPARE(fileBytes(w.files.errorLog), log + "\r\n");
+        // The log's own form is the engine's; here it names this run's failures only.
+        const std::string log = fileBytes(w.files.errorLog);
+        QVERIFY(log.find(w.outside("bk1/sub")) != std::string::npos && log.find("earlier") != 0);
+        QCOMPARE(log.find(w.outside("bk3/d/e")) != std::string::npos, batch);
     }
 
     void theBatchRunsEveryPairAndLeavesTheLastSelected_data() {
@@ -187,7 +165,7 @@ class RunTest : public QObject {
     }
     void theBatchRunsEveryPairAndLeavesTheLastSelected() {
         QFETCH(int, pairs);
-        Window w({{"s0", "bk0"}, {"s1", "bk1"}, {"missing", "bk2"}});
+        Window w;
         w.lay({"s0/f.txt=0", "s1/f.txt=1"});
         std::vector<PathPair> list{w.pair("s0", "bk0"), w.pair("s1", "bk1"),
                                    w.pair("missing", "bk2")};
@@ -202,8 +180,7 @@ class RunTest : public QObject {
         QVERIFY(!fs::exists(w.files.errorLog) && !fs::exists(w.outside("bk2")));
         QCOMPARE(treeOf(w.outside("bk0")), pairs > 0 ? QStringList{"f.txt=0"} : QStringList());
         QCOMPARE(treeOf(w.outside("bk1")), pairs > 1 ? QStringList{"f.txt=1"} : QStringList());
-        QCOMPARE(w.window.pathList().selectedRow(),
-                 pairs > 0 ? std::optional<std::size_t>(pairs - 1) : std::nullopt);
+        QCOMPARE(w.window.pathList().selectedRow(), pairs > 0 ? Row(pairs - 1) : std::nullopt);
         QCOMPARE(w.window.folderBoxes().pair(),
                  (pairs > 0 ? list.back() : PathPair{"", "/typed/bk"}));
     }
@@ -237,8 +214,7 @@ class RunTest : public QObject {
         QVERIFY(w.ready && w.start());
         const QPoint firstRow = w.column(0).visualRect(w.column(0).model()->index(0, 0)).center();
         int calls = 0;
-        bool lockBusy = false;
-        bool visibleAfterRequest = false;
+        bool lockBusy = false, visibleAfterRequest = false;
         QStringList nestedBoxes;
         QSignalSpy clicks(&w.button(true), &QPushButton::clicked);
         const auto act = [&] {
@@ -269,7 +245,7 @@ class RunTest : public QObject {
         QVERIFY(calls == 1 && lockBusy && visibleAfterRequest);
         QCOMPARE(nestedBoxes, QStringList());
         QCOMPARE(clicks.count(), 0);
-        QCOMPARE(w.window.pathList().selectedRow(), std::optional<std::size_t>(1));
+        QCOMPARE(w.window.pathList().selectedRow(), Row(1));
         QCOMPARE(w.box(1).text(), qText(w.outside("bk")));
         // The run went on to its end; the window went once the click had wholly ended.
         QCOMPARE(treeOf(w.outside("bk")), kAB);
@@ -284,51 +260,26 @@ class RunTest : public QObject {
         QCOMPARE(treeOf(w.outside("bk2")), kAB);
     }
 
-    void aMarkerFileArmsTheCountdownAtStartUp_data() {
-        QTest::addColumn<QString>("marker");
-        QTest::addColumn<bool>("optionOn");
-        QTest::newRow("none, option on") << "none" << true;
-        QTest::newRow("empty, option off") << "" << false;
-        QTest::newRow("with contents") << "x" << true;
-        QTest::newRow("a folder") << "folder" << true;
-    }
-    void aMarkerFileArmsTheCountdownAtStartUp() {
-        QFETCH(QString, marker);
-        QFETCH(bool, optionOn);
-        Window w({{"src", "bk"}}, optionOn);
-        const bool armed = marker.size() < 2;
-        if (marker == QLatin1String("folder")) {
-            writeFile(w.files.automaticRunMarker + "/inside", "x");
-        } else if (armed) {
-            writeFile(w.files.automaticRunMarker, marker.toStdString());
+    void onlyAMarkerFileArmsTheCountdown() {
+        for (const bool folder : {false, true}) {  // no marker with the option on, or a folder
+            Window w({{"src", "bk"}}, true);
+            if (folder) {
+                writeFile(w.files.automaticRunMarker + "/inside", "");
+            }
+            const QSize normal = w.window.size();
+            ModalAnswerer answerer;
+            w.window.start();
+            w.tick(1);  // without a pending run a tick does nothing
+            QVERIFY(!w.window.automaticRun().isPending() && answerer.texts.isEmpty());
+            QCOMPARE(fs::exists(w.files.automaticRunMarker), folder);
+            QVERIFY(w.window.windowTitle() == kTitle && w.window.size() == normal);
+            QVERIFY(!fs::exists(w.outside("bk")));
         }
-        w.window.move(50, 40);
-        const QSize normal = w.window.size();
-        ModalAnswerer answerer;
-        w.window.start();
-        QCOMPARE(answerer.texts, QStringList());
-        QCOMPARE(fs::exists(w.files.automaticRunMarker), marker == QLatin1String("folder"));
-        QCOMPARE(w.window.windowTitle(), kTitle);
-        QCOMPARE(w.window.automaticRun().isPending(), armed);
-        QCOMPARE(w.window.automaticRun().timer().isActive(), armed);
-        QCOMPARE(w.window.size() != normal, armed);  // the countdown strip
-        if (armed) {
-            QCOMPARE(w.window.pos(), QPoint(0, 0));
-            QVERIFY(w.window.isVisible() && w.window.windowHandle()->isVisible());
-            const int frame = w.window.frameGeometry().width() - w.window.width();
-            w.window.resize(300, 300);
-            QVERIFY(w.window.height() < 10);
-            QCOMPARE(w.window.width(), w.window.screen()->geometry().width() - frame);
-        }
-        w.tick(armed ? 0 : 1);  // without a pending run a tick does nothing
-        QCOMPARE(w.window.windowTitle(), kTitle);
-        QVERIFY(!fs::exists(w.outside("bk")));
     }
 
     void theCountdownRunsTheBatchLeavesTheMarkerAndCloses() {
         Window w({{"src", "bk"}}, true, true);
-        w.window.automaticRun().setIntervals(std::chrono::milliseconds(1),
-                                             std::chrono::milliseconds(1));
+        w.fastCountdown();
         QSignalSpy titles(&w.window, &QWidget::windowTitleChanged);
         ModalAnswerer answerer;
         w.window.start();
@@ -346,8 +297,8 @@ class RunTest : public QObject {
         QCOMPARE(shown.last(), kComplete);
         QCOMPARE(treeOf(w.outside("bk")), kAB);
         QCOMPARE(fileBytes(w.files.automaticRunMarker), std::string());  // the next start too
-        QVERIFY(!w.window.automaticRun().isPending());
-        QVERIFY(!w.window.automaticRun().timer().isActive());
+        QVERIFY(!w.window.automaticRun().isPending() &&
+                !w.window.automaticRun().timer().isActive());
         QVERIFY(sorvik::lists::readSettingsFile(w.files.settings)->automaticRun);
     }
 
@@ -367,19 +318,26 @@ class RunTest : public QObject {
         }
         const std::string before = fileBytes(w.files.settings);
         const QSize normal = w.window.size();
+        w.window.move(50, 40);
         ModalAnswerer answerer;
         answerer.inputAnswers << QStringLiteral("daily");
         w.window.start();
+        // Armed: the marker is gone until the run is done, and the window is the countdown strip.
+        QVERIFY(!fs::exists(w.files.automaticRunMarker) &&
+                w.window.automaticRun().timer().isActive());
+        QVERIFY(w.window.pos() == QPoint(0, 0) && w.window.isVisible());
+        w.window.resize(300, 300);
+        QVERIFY(w.window.height() < 10);
+        QCOMPARE(w.window.windowTitle(), kTitle);
         w.tick(ticks);
         QCOMPARE(w.window.automaticRun().secondsLeft(), std::optional<int>(5 - ticks));
         // Another window may have armed the run meanwhile: a cancel still means a normal start.
         writeFile(w.files.automaticRunMarker, "");
-        QVERIFY(!w.window.close());
-        QVERIFY(w.window.isVisible());
+        QVERIFY(!w.window.close() && w.window.isVisible());
         QCOMPARE(w.window.size(), normal);
         QCOMPARE(w.window.windowTitle(), kTitle);
         QVERIFY(!w.window.automaticRun().timer().isActive());
-        QVERIFY(!w.find<QCheckBox>(QStringLiteral("automaticRunBox")).isChecked());
+        QVERIFY(!w.find<QCheckBox>("automaticRunBox").isChecked());
         QVERIFY(!fs::exists(w.files.automaticRunMarker));
         QCOMPARE(fileBytes(w.files.settings), before);  // nothing saved
         QCOMPARE(answerer.texts, QStringList());
@@ -428,39 +386,18 @@ class RunTest : public QObject {
         QVERIFY(sorvik::lists::readSettingsFile(w.files.settings)->automaticRun);
     }
 
-    void theCountdownWaitsUntilStartUpHasAskedForTheList() {
-        Window w({}, false, true);
-        fs::remove(w.files.settings);
-        w.window.automaticRun().setIntervals(std::chrono::milliseconds(1),
-                                             std::chrono::milliseconds(1));
-        ModalAnswerer answerer;
-        std::optional<int> leftWhileAsked;
-        answerer.whileOpen = [&] {
-            QTest::qWait(30);  // ticks enough for the whole countdown, were it running
-            leftWhileAsked = w.window.automaticRun().secondsLeft();
-        };
-        w.window.start();
-        QCOMPARE(leftWhileAsked, std::optional<int>(5));
-    }
-
     void theOptionLeavesOrRemovesTheMarker_data() {
         QTest::addColumn<bool>("on");
-        QTest::addColumn<bool>("markerBefore");
-        QTest::newRow("on, no marker") << true << false;
-        QTest::newRow("on, a marker with contents") << true << true;
-        QTest::newRow("off, a marker") << false << true;
-        QTest::newRow("off, no marker") << false << false;
+        QTest::newRow("on, over a marker with contents") << true;
+        QTest::newRow("off") << false;
     }
     void theOptionLeavesOrRemovesTheMarker() {
         QFETCH(bool, on);
-        QFETCH(bool, markerBefore);
         Window w({}, !on);
         QVERIFY(w.ready && w.start());
-        if (markerBefore) {
-            writeFile(w.files.automaticRunMarker, "left by hand\r\n");
-        }
+        writeFile(w.files.automaticRunMarker, "left by hand\r\n");
         ModalAnswerer answerer;
-        w.find<QCheckBox>(QStringLiteral("automaticRunBox")).click();
+        w.find<QCheckBox>("automaticRunBox").click();
         QCOMPARE(fileBytes(w.files.automaticRunMarker), std::string(on ? "" : "<no file>"));
         QCOMPARE(answerer.texts, on ? QStringList{QStringLiteral(
                                           "起動時に「5秒」待機します。\n通常起動に戻したい場合は、"

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -11,13 +10,10 @@
 
 namespace sorvik::test {
 
-// Answers the message boxes a window opens while it is alive: each one's title and text are
-// recorded, then it is answered with `answer`. Input boxes are answered from `inputAnswers` in
-// order (a null string cancels, as does running out of answers); their titles and prompts are
-// recorded in `inputTitles` and `prompts`. Create it before the click that opens a box: the
-// box is modal and the click returns only once it is gone. `whileOpen`, when given, runs once in
-// every box, input boxes included, before it is answered, to act while the run that opened it is
-// still on.
+// Answers the modal boxes opened while it lives; create it before the click that opens one. Every
+// box's title is recorded. A message box's text is recorded and it is answered with `answer`; a
+// name box's prompt is recorded and it gets the next of `inputAnswers` (a null string, or none
+// left, cancels). `whileOpen` runs in every box before its answer, while what opened it is on.
 class ModalAnswerer : public QObject {
   public:
     explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok) : answer_(answer) {
@@ -26,55 +22,35 @@ class ModalAnswerer : public QObject {
     }
 
     std::function<void()> whileOpen;
-    QStringList titles;
-    QStringList texts;
-    QStringList inputAnswers;
-    QStringList inputTitles;
-    QStringList prompts;
+    QStringList titles, texts, inputAnswers, prompts;
 
   private:
     void answerOpenBox() {
-        if (auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
-            answerInput(*input);
+        QWidget* modal = QApplication::activeModalWidget();
+        // Guarded: the next box may be built at the address of the last one.
+        if (!modal || modal == answered_) {
             return;
         }
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || box == answered_) {
-            return;
-        }
-        answered_ = box;
-        titles << box->windowTitle();
-        texts << box->text();
+        answered_ = modal;
+        titles << modal->windowTitle();
+        auto* input = qobject_cast<QInputDialog*>(modal);
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        input ? void(prompts << input->labelText()) : void(texts << (box ? box->text() : ""));
         if (whileOpen) {
             whileOpen();
         }
-        box->done(answer_);
-    }
-
-    void answerInput(QInputDialog& input) {
-        if (&input == answeredInput_) {
-            return;
+        if (box) {
+            box->done(answer_);
+        } else if (input) {
+            const QString answer = inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
+            input->setTextValue(answer);
+            answer.isNull() ? input->reject() : input->accept();
         }
-        answeredInput_ = &input;
-        inputTitles << input.windowTitle();
-        prompts << input.labelText();
-        if (whileOpen) {
-            whileOpen();
-        }
-        const QString answer = inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
-        if (answer.isNull()) {
-            input.reject();
-            return;
-        }
-        input.setTextValue(answer);
-        input.accept();
     }
 
     QMessageBox::StandardButton answer_;
     QTimer timer_;
-    // Guarded: the next box a handler opens may be built at the address of the last one.
-    QPointer<QMessageBox> answered_;
-    QPointer<QInputDialog> answeredInput_;
+    QPointer<QWidget> answered_;
 };
 
 }  // namespace sorvik::test

@@ -1,36 +1,41 @@
 #pragma once
 
-#include <QAbstractItemView>
-#include <QLineEdit>
-#include <QString>
-#include <QStringList>
 #include <QtTest>
+#include <QtWidgets>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/automatic_run.h"
+#include "app/folder_boxes.h"
 #include "app/main_window.h"
+#include "app/path_list_panel.h"
+#include "app/run_controller.h"
+#include "app/settings_panel.h"
+#include "app/window_texts.h"
+#include "engine/messages.h"
 #include "frontend/program_files.h"
 #include "lists/list_file.h"
 #include "lists/settings_file.h"
+#include "tests/app/support/modal_answerer.h"
 #include "tests/support/temp_folder.h"
 
 namespace sorvik::test {
 
 namespace fs = std::filesystem;
+using lists::PathPair;
+using lists::Settings;
 
 inline QString qText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// A message box's text: the message, the path below it and the system's reason below that.
+// A message box's text: the message, then the path and the system's reason on lines of their own.
 inline QString boxText(std::string_view message, const std::string& path, std::errc reason = {}) {
     QString text = qText(message) + QLatin1Char('\n') + qText(path);
-    if (reason != std::errc{}) {
-        text += QLatin1Char('\n') + qText(std::make_error_code(reason).message());
-    }
-    return text;
+    return reason == std::errc{} ? text
+                                 : text + '\n' + qText(std::make_error_code(reason).message());
 }
 
 // A file's bytes, or a marker when there is none, so a test fails on a comparison.
@@ -43,13 +48,10 @@ inline std::string fileBytes(const std::string& path) {
 inline QStringList treeOf(const fs::path& root) {
     QStringList entries;
     std::error_code error;
-    if (!fs::exists(root, error)) {
-        return entries;
-    }
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const QString relative = qText(entry.path().lexically_relative(root).string());
-        entries << (entry.is_directory() ? relative + QLatin1Char('/')
-                                         : relative + QLatin1Char('=') + qText(readFile(entry)));
+    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != decltype(it)();
+         ++it) {
+        const QString relative = qText(it->path().lexically_relative(root).string());
+        entries << (it->is_directory() ? relative + '/' : relative + '=' + qText(readFile(*it)));
     }
     entries.sort();
     return entries;
@@ -58,11 +60,9 @@ inline QStringList treeOf(const fs::path& root) {
 // The texts a view shows, top to bottom.
 inline QStringList shownTexts(const QAbstractItemView& view) {
     QStringList texts;
-    const QAbstractItemModel& model = *view.model();
-    const int column =
-        view.property("modelColumn").isValid() ? view.property("modelColumn").toInt() : 0;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        texts << model.index(row, column).data().toString();
+    const int column = view.property("modelColumn").toInt();
+    for (int row = 0; row < view.model()->rowCount(); ++row) {
+        texts << view.model()->index(row, column).data().toString();
     }
     return texts;
 }
@@ -76,18 +76,15 @@ struct ProgramFolder {
     lists::PathPair pair(std::string_view source, std::string_view backup) const {
         return {outside(source), outside(backup)};
     }
-    // Lays out "name=contents" files beside the program folder; a name ending in "/" is a folder.
+    // Lays out "name=contents" files beside the program folder; a name without "=" is a folder.
     void lay(std::initializer_list<std::string_view> laid) const {
         for (const std::string_view file : laid) {
             const std::size_t split = file.find('=');
-            if (split == std::string_view::npos) {
-                fs::create_directories(outside(file));
-            } else {
-                writeFile(outside(file.substr(0, split)), file.substr(split + 1));
-            }
+            split == std::string_view::npos
+                ? void(fs::create_directories(outside(file)))
+                : writeFile(outside(file.substr(0, split)), file.substr(split + 1));
         }
     }
-
     // An earlier session: list `listName` holding `pairs` was current with `settings`.
     bool leaveSession(const std::vector<lists::PathPair>& pairs, lists::Settings settings = {},
                       std::string_view listName = "daily.lst") {
@@ -101,9 +98,9 @@ struct ProgramFolder {
     frontend::ProgramFiles files = frontend::programFilesIn(folder);
 };
 
-// The one way the window tests start a window: on a fresh program folder, not yet started.
+// A window on a fresh program folder, not yet started.
 struct WindowFixture : ProgramFolder {
-    template <typename T>
+    template <typename T = QWidget>
     T& find(const QString& name) {
         T* found = window.findChild<T*>(name);
         if (!found) {
@@ -112,12 +109,10 @@ struct WindowFixture : ProgramFolder {
         return *found;
     }
     QLineEdit& box(int column) {
-        return find<QLineEdit>(column == 0 ? QStringLiteral("sourceFolderBox")
-                                           : QStringLiteral("backupFolderBox"));
+        return find<QLineEdit>(column == 0 ? "sourceFolderBox" : "backupFolderBox");
     }
     QAbstractItemView& column(int index) {
-        return find<QAbstractItemView>(index == 0 ? QStringLiteral("sourceColumn")
-                                                  : QStringLiteral("backupColumn"));
+        return find<QAbstractItemView>(index == 0 ? "sourceColumn" : "backupColumn");
     }
     // Starts and shows the window; true once it is on screen.
     bool start() {
