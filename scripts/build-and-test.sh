@@ -20,7 +20,7 @@ run_suite() {
 echo "== Tests"
 run_suite build
 echo "== clang-tidy"
-bash scripts/tidy.sh build
+bash scripts/tidy.sh
 echo "== Tests with sanitizers"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite build-sanitize -DSORVIK_SANITIZE=ON
