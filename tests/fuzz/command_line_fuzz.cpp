@@ -51,6 +51,10 @@ std::string agreement(const Command& command, const std::vector<std::string>& ar
         if (first != "--help" && first != "-h" && first != "help") {
             return "help from another command";
         }
+    } else if (std::holds_alternative<VersionCommand>(command)) {
+        if (first != "--version") {
+            return "the version from another command";
+        }
     } else if (std::get<UsageError>(command).reason.empty()) {
         return "a usage error without a reason";
     }
