@@ -16,6 +16,9 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ProgramFolder, IsFoundCreatedOrRefused) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the rows are the XDG and HOME rules, which hold on POSIX systems only";
+#else
     const struct {
         const char* xdgDataHome;  // nullptr: unset
         const char* home;
@@ -37,7 +40,7 @@ TEST(ProgramFolder, IsFoundCreatedOrRefused) {
     for (const auto& row : rows) {
         TempFolder temp;
         const auto inTemp = [&](std::string text) {
-            return text.starts_with('@') ? text.replace(0, 1, temp.path().string()) : text;
+            return text.starts_with('@') ? text.replace(0, 1, temp.text()) : text;
         };
         fs::create_directory(temp / "home");
         std::string inTheWay = row.inTheWay;
@@ -48,7 +51,7 @@ TEST(ProgramFolder, IsFoundCreatedOrRefused) {
         } else if (!inTheWay.empty()) {
             writeFile(temp / inTheWay, "in the way");
         }
-        const auto before = snapshotTree(temp.path());
+        const auto before = snapshotTree(temp.text());
         // In a child, which may change its environment and its working folder (where a relative
         // value would be taken from) without restoring them.
         const auto report = inChild([&] {
@@ -62,7 +65,7 @@ TEST(ProgramFolder, IsFoundCreatedOrRefused) {
         ASSERT_TRUE(report);
         EXPECT_EQ(*report, inTemp(row.expected)) << row.xdgDataHome << " " << row.home;
         if (!report->starts_with('/')) {
-            EXPECT_EQ(snapshotTree(temp.path()), before) << row.inTheWay;
+            EXPECT_EQ(snapshotTree(temp.text()), before) << row.inTheWay;
             continue;
         }
         EXPECT_TRUE(fs::is_directory(*report));
@@ -73,18 +76,22 @@ TEST(ProgramFolder, IsFoundCreatedOrRefused) {
             ASSERT_EQ(::stat(made.c_str(), &st), 0);
             EXPECT_EQ(st.st_mode & 077, 0u) << made;
         }
-        EXPECT_EQ(namesIn(temp.path()),
+        EXPECT_EQ(namesIn(temp.text()),
                   row.xdgDataHome && row.xdgDataHome[0] == '@' ? "data home" : "home");
     }
+#endif
 }
 
 using platform::FolderLock;
 
-// Tries to take the lock and lets it go at once: "free", "busy" or why it failed.
+// Tries to take the lock and lets it go at once: "free", "busy", "missing", "no folder" or why
+// it failed.
 std::string stateOf(const std::string& folder) {
     const auto lock = FolderLock::tryAcquire(folder);
     return lock                                                        ? "free"
            : lock.error() == std::errc::resource_unavailable_try_again ? "busy"
+           : lock.error() == std::errc::no_such_file_or_directory      ? "missing"
+           : lock.error() == std::errc::not_a_directory                ? "no folder"
                                                                        : lock.error().message();
 }
 
@@ -92,18 +99,24 @@ std::string stateOf(const std::string& folder) {
 // appears in it; a folder that cannot be opened is an error.
 TEST(FolderLock, IsExclusiveWhileHeld) {
     TempFolder temp;
-    const std::string folder = temp.path().string();
-    std::filesystem::create_directory_symlink(folder, temp / "alias");
+    const std::string folder = temp / "held";
+    std::filesystem::create_directory(folder);
+    // The same folder by another name: a link, or on Windows another case and a trailing
+    // separator (links take a privilege there).
+    const std::string alias = kOnWindows ? temp / "HELD\\" : temp / "alias";
+    if (!kOnWindows) {
+        std::filesystem::create_directory_symlink(folder, alias);
+    }
     writeFile(temp / "file", "");
     {
         const auto lock = FolderLock::tryAcquire(folder);
         ASSERT_TRUE(lock) << lock.error().message();
-        EXPECT_EQ(stateOf(folder) + " " + stateOf(temp / "alias"), "busy busy");
-        EXPECT_EQ(namesIn(folder), "alias file");
+        EXPECT_EQ(stateOf(folder) + " " + stateOf(alias), "busy busy");
+        EXPECT_EQ(namesIn(folder), "");
     }
     EXPECT_EQ(stateOf(folder), "free");
-    EXPECT_EQ(stateOf(temp / "missing"), "No such file or directory");
-    EXPECT_EQ(stateOf(temp / "file"), "Not a directory");
+    EXPECT_EQ(stateOf(temp / "missing"), "missing");
+    EXPECT_EQ(stateOf(temp / "file"), "no folder");
 }
 
 // A moved-from lock leaves the lock alone; a lock moved onto another gives that one up, and the
