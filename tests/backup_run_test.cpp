@@ -10,6 +10,7 @@
 #include "engine/folder_scan.h"
 #include "platform/folder_lock.h"
 #include "platform/path_lookup.h"
+#include "platform/text_file.h"
 #include "tests/support/harness.h"
 
 namespace sorvik::test {
@@ -205,13 +206,16 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
     }
 }
 
-// The message names the log, says why it failed, and shows at most the first 20 entry lines.
+// The message names the log, says why it failed in the system's words (Windows gives its own, in
+// its language), and shows at most the first 20 entry lines.
 TEST(BackupRun, AnUnwritableLogShowsThePathAndTheFirstEntryLines) {
     for (const int subfolders : {0, 12}) {
         TempFolder temp;
         fs::create_directories(temp / "src");
-        Strings lines{temp / "no such folder/ErrorLog.txt",
-                      std::make_error_code(std::errc::no_such_file_or_directory).message(),
+        const std::error_code why =
+            platform::writeTextLines(temp / "no such folder/ErrorLog.txt", {});
+        ASSERT_EQ(why, std::errc::no_such_file_or_directory);
+        Strings lines{temp / "no such folder/ErrorLog.txt", why.message(),
                       std::string(text::kFolderError), temp / "missing/bk"};
         for (int i = 10; i < 10 + subfolders; ++i) {
             fs::create_directories(temp / ("src/sub" + std::to_string(i)));
