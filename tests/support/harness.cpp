@@ -38,6 +38,8 @@ std::wstring wide(std::string_view utf8) {
     return text;
 }
 
+}  // namespace
+
 // The test program and sorvik-cli are both built into the build tree; the build gives the
 // program's path relative to the test program's folder, which holds wherever the tree is seen
 // from (under Wine a Linux path would be Z:\…).
@@ -46,6 +48,8 @@ std::string cliPath() {
     self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
     return textOf((fs::path(self).parent_path() / pathOf(SORVIK_CLI_PATH)).lexically_normal());
 }
+
+namespace {
 
 // One argument as the C runtime splits a command line: in quotes, backslashes doubled where a
 // quote follows them. cmd.exe, which runs the command, takes every quote for the start or the end
@@ -247,8 +251,12 @@ CommandResult runCommand(const std::string& command) {
     return result;
 }
 
+std::string cliPath() {
+    return SORVIK_CLI_PATH;
+}
+
 std::string cliCommand(const std::vector<std::string>& arguments) {
-    std::string command = "'" SORVIK_CLI_PATH "'";
+    std::string command = "'" + cliPath() + "'";
     for (const std::string& argument : arguments) {
         command += " '" + argument + "'";
     }

@@ -55,6 +55,8 @@ struct CommandResult {
     std::string output;
 };
 CommandResult runCommand(const std::string& command);
+// The path of the sorvik-cli built with the tests.
+std::string cliPath();
 // The shell command that runs the sorvik-cli built with the tests, each argument quoted as the
 // system's shell and the program's argument parser read it.
 std::string cliCommand(const std::vector<std::string>& arguments);
