@@ -44,8 +44,8 @@ std::wstring folderOf(std::wstring path) {
     if (separator == std::wstring::npos) {
         return path;
     }
-    const bool isDriveRoot =
-        separator >= 2 && path[separator - 1] == L':' && path.find_first_of(L"\\/") == separator;
+    // No name holds ':', so one before the separator ends a drive ("E:", "\\?\E:").
+    const bool isDriveRoot = separator > 0 && path[separator - 1] == L':';
     path.resize(isDriveRoot ? separator + 1 : separator);
     return path;
 }
