@@ -261,16 +261,18 @@ std::error_code Folder::createSubfolder(const std::string& name) const {
 }
 
 // Windows flushes a whole volume only for administrators (FlushFileBuffers on the volume needs
-// write access to it), and a network share has no volume to open at all. Where the volume
-// opens, it is flushed and a failure reported, as on Linux. Elsewhere the durability of a run
-// rests on each copy flushing its own file before the rename (file_copy_win.cpp), which needs
-// no rights, and there is nothing more to do here: succeeding is then the truth.
+// write access to it), and a network share has no volume to open at all. Where the volume opens
+// and can be flushed, it is flushed and a failure reported, as on Linux. Elsewhere the durability
+// of a run rests on each copy flushing its own file before the rename (file_copy_win.cpp), which
+// needs no rights, and there is nothing more to do here: succeeding is then the truth.
 std::error_code Folder::syncFileSystem() const {
     const UniqueHandle volume = openVolumeOf(handle_);
-    if (volume && !::FlushFileBuffers(volume.get())) {
-        return lastWin32Error();
+    if (!volume || ::FlushFileBuffers(volume.get())) {
+        return {};
     }
-    return {};
+    // Some volumes (Wine's among them) open but cannot be flushed as a whole.
+    const std::error_code error = lastWin32Error();
+    return error == std::errc::not_supported ? std::error_code() : error;
 }
 
 Folder::Folder(Folder&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
