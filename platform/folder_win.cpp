@@ -122,14 +122,19 @@ Result<UniqueHandle> openEntry(HANDLE folder, const std::string& name, const Nat
     return openInFolder(parent->get(), whole.substr(parentLength + 1), how);
 }
 
-Result<BY_HANDLE_FILE_INFORMATION> factsOfEntry(HANDLE folder, const std::string& name) {
+// Attributes, size and times in one call. GetFileInformationByHandle would also ask the volume
+// for its serial number, which fileInfo does not need and which costs Wine a millisecond a file.
+Result<FILE_NETWORK_OPEN_INFORMATION> factsOfEntry(HANDLE folder, const std::string& name) {
     auto entry = openEntry(folder, name, NativeOpen{});
     if (!entry) {
         return entry.error();
     }
-    BY_HANDLE_FILE_INFORMATION facts{};
-    if (!::GetFileInformationByHandle(entry->get(), &facts)) {
-        return lastWin32Error();
+    FILE_NETWORK_OPEN_INFORMATION facts{};
+    IO_STATUS_BLOCK status{};
+    const NTSTATUS result = ::NtQueryInformationFile(entry->get(), &status, &facts, sizeof facts,
+                                                     FileNetworkOpenInformation);
+    if (!NT_SUCCESS(result)) {
+        return ntStatusError(result);
     }
     return facts;
 }
@@ -245,7 +250,7 @@ Result<EntryKind> Folder::kindOf(const std::string& name) const {
         }
         return facts.error();
     }
-    const DWORD attributes = facts->dwFileAttributes;
+    const DWORD attributes = facts->FileAttributes;
     if (isReparsePoint(attributes)) {
         return EntryKind::link;
     }
@@ -363,7 +368,7 @@ Result<FileInfo> Folder::fileInfo(const std::string& name) const {
         }
         return facts.error();
     }
-    const DWORD attributes = facts->dwFileAttributes;
+    const DWORD attributes = facts->FileAttributes;
     FileInfo info;
     if (isReparsePoint(attributes)) {
         info.kind = EntryKind::other;
@@ -377,8 +382,8 @@ Result<FileInfo> Folder::fileInfo(const std::string& name) const {
         return FileInfo{};
     }
     info.kind = EntryKind::ordinaryFile;
-    info.size = (static_cast<std::uint64_t>(facts->nFileSizeHigh) << 32) | facts->nFileSizeLow;
-    info.modifiedNs = nanosecondsSince1970(facts->ftLastWriteTime);
+    info.size = static_cast<std::uint64_t>(facts->EndOfFile.QuadPart);
+    info.modifiedNs = nanosecondsSince1970(facts->LastWriteTime.QuadPart);
     return info;
 }
 
