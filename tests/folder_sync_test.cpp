@@ -1,6 +1,12 @@
 // Which files a run copies, skips or creates empty without changing the source; copying one
 // file between two open folders, and what a folder listing shows.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstring>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -286,6 +292,126 @@ TEST(FolderListing, SortsOutEveryKindOfEntry) {
     EXPECT_EQ(folder.fileInfo("link-to-a")->size, 1u);
     EXPECT_EQ(folder.fileInfo("link-to-a")->modifiedNs, 1'500'000'000'999'999'999LL);
 }
+
+#ifdef _WIN32
+// Windows' attributes decide what a listing keeps: hidden and system files are no ordinary files
+// to back up, and one standing in a backup folder counts as missing, so the run writes it again.
+// Hidden folders are walked; the protected ones (hidden and system at once) are not. A killed
+// run's temporary goes whatever its attributes (Wine shows every dot name as hidden).
+TEST(FolderListing, FollowsTheHiddenAndSystemAttributesOnWindows) {
+    TempFolder temp;
+    const std::string path = temp / "f";
+    const struct Row {
+        const char* name;
+        bool folder;
+        DWORD attributes;
+        bool listed;
+        EntryKind info;
+    } rows[] = {
+        {"plain", false, FILE_ATTRIBUTE_NORMAL, true, EntryKind::ordinaryFile},
+        {"archived", false, FILE_ATTRIBUTE_ARCHIVE, true, EntryKind::ordinaryFile},
+        {"hidden", false, FILE_ATTRIBUTE_HIDDEN, false, EntryKind::missing},
+        {"system", false, FILE_ATTRIBUTE_SYSTEM, false, EntryKind::missing},
+        {"sub", true, FILE_ATTRIBUTE_NORMAL, true, EntryKind::folder},
+        {"hidden-sub", true, FILE_ATTRIBUTE_HIDDEN, true, EntryKind::folder},
+        {"system-sub", true, FILE_ATTRIBUTE_SYSTEM, true, EntryKind::folder},
+        {"protected-sub", true, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false,
+         EntryKind::folder},
+    };
+    const char* temporary = ".sorvik-0123456789abcdef.tmp";
+    writeFile(path + "\\" + temporary, "half-written");
+    for (const Row& row : rows) {
+        const std::string entry = path + "\\" + row.name;
+        if (row.folder) {
+            std::filesystem::create_directory(entry);
+        } else {
+            writeFile(entry, row.name);
+        }
+        ASSERT_TRUE(::SetFileAttributesW(std::filesystem::path(entry).c_str(), row.attributes))
+            << row.name;
+    }
+    ASSERT_TRUE(::SetFileAttributesW(std::filesystem::path(path + "\\" + temporary).c_str(),
+                                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    const Folder folder = openFolder(path);
+    const Names files = *folder.ordinaryFiles();
+    Names subfolders = *folder.subfolders();
+    for (const Row& row : rows) {
+        const Names& listing = row.folder ? subfolders : files;
+        EXPECT_EQ(std::count(listing.begin(), listing.end(), row.name), row.listed ? 1 : 0)
+            << row.name;
+        EXPECT_EQ(folder.fileInfo(row.name)->kind, row.info) << row.name;
+    }
+    EXPECT_EQ(*folder.leftoverTemporaries(), Names{temporary});
+}
+
+// Makes `junction` a junction (a mount point reparse point) to the folder `target`, as
+// "mklink /J" does; false where the system cannot.
+bool makeJunction(const std::string& junction, const std::string& target) {
+    const std::wstring print = std::filesystem::path(target).wstring();
+    const std::wstring substitute = L"\\??\\" + print;
+    const std::size_t pathBytes = (substitute.size() + print.size() + 2) * sizeof(wchar_t);
+    struct Header {
+        DWORD tag;
+        WORD dataLength;
+        WORD reserved;
+        WORD substituteOffset;
+        WORD substituteLength;
+        WORD printOffset;
+        WORD printLength;
+    } header{IO_REPARSE_TAG_MOUNT_POINT,
+             static_cast<WORD>(4 * sizeof(WORD) + pathBytes),
+             0,
+             0,
+             static_cast<WORD>(substitute.size() * sizeof(wchar_t)),
+             static_cast<WORD>((substitute.size() + 1) * sizeof(wchar_t)),
+             static_cast<WORD>(print.size() * sizeof(wchar_t))};
+    std::vector<unsigned char> buffer(sizeof header + pathBytes, 0);
+    std::memcpy(buffer.data(), &header, sizeof header);
+    std::memcpy(buffer.data() + sizeof header, substitute.data(), header.substituteLength);
+    std::memcpy(buffer.data() + sizeof header + header.printOffset, print.data(),
+                header.printLength);
+    const std::filesystem::path at(junction);
+    if (!::CreateDirectoryW(at.c_str(), nullptr)) {
+        return false;
+    }
+    const HANDLE handle =
+        ::CreateFileW(at.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    DWORD returned = 0;
+    const bool made =
+        handle != INVALID_HANDLE_VALUE &&
+        ::DeviceIoControl(handle, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                          static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(handle);
+    }
+    const DWORD attributes = ::GetFileAttributesW(at.c_str());
+    return made && attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// A junction below a top folder is not walked, listed or opened through, as a link is not on
+// Linux; a top folder may be one, since the user chose it.
+TEST(FolderListing, NeverGoesThroughAJunctionBelowTheTopOnWindows) {
+    TempFolder temp;
+    writeFile(temp / "elsewhere\\inside", "not to be reached");
+    std::filesystem::create_directory(temp / "f");
+    if (!makeJunction(temp / "f\\junction", temp / "elsewhere")) {
+        GTEST_SKIP() << "this system cannot make a junction (Wine 8 cannot)";
+    }
+    const Folder folder = openFolder(temp / "f");
+    EXPECT_EQ(*folder.subfolders(), Names{});
+    EXPECT_EQ(*folder.ordinaryFiles(), Names{});
+    for (const char* below : {"junction", "junction\\inside"}) {
+        const auto opened = folder.openBelow(below);
+        ASSERT_FALSE(opened) << below;
+        EXPECT_EQ(opened.error(), std::errc::too_many_symbolic_link_levels) << below;
+    }
+    EXPECT_EQ(*folder.kindOf("junction"), EntryKind::link);
+    EXPECT_EQ(folder.fileInfo("junction")->kind, EntryKind::other);
+    EXPECT_EQ(*openFolder(temp / "f\\junction").ordinaryFiles(), Names{"inside"});
+}
+#endif
 
 }  // namespace
 }  // namespace sorvik::test
