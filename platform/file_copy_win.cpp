@@ -139,38 +139,37 @@ class TemporaryTarget {
         return error;
     }
 
-    TemporaryTarget(TemporaryTarget&&) noexcept = default;
+    TemporaryTarget(TemporaryTarget&& other) noexcept
+        : handle_(std::move(other.handle_)), committed_(other.committed_) {}
     TemporaryTarget& operator=(TemporaryTarget&&) = delete;
-    ~TemporaryTarget() { discard(); }
+    ~TemporaryTarget() { close(); }
 
     HANDLE get() const noexcept { return handle_.get(); }
 
-    // Gives the temporary the name `name` in `folder`, replacing what stood there, and closes
-    // it; from then on it is the real file.
+    // Gives the temporary the name `name` in `folder`, replacing what stood there; from then on
+    // it is the real file, still open until close().
     std::error_code commitAs(HANDLE folder, std::wstring_view name) {
         std::error_code error = renameInFolder(handle_.get(), folder, name, true);
         if (isWin32Error(error, ERROR_ACCESS_DENIED)) {
             error = renameOverReadOnly(handle_.get(), folder, name, error);
         }
-        if (!error) {
-            handle_.reset();
-        }
+        committed_ = !error;
         return error;
+    }
+
+    // Closes the file, deleting it first unless it was committed.
+    void close() noexcept {
+        if (handle_ && !committed_) {
+            static_cast<void>(deleteOnClose(handle_.get()));
+        }
+        handle_.reset();
     }
 
   private:
     explicit TemporaryTarget(UniqueHandle handle) noexcept : handle_(std::move(handle)) {}
 
-    // A read-only file cannot be deleted: the attribute the copy may have set goes first.
-    void discard() noexcept {
-        if (handle_) {
-            static_cast<void>(setAttributes(handle_.get(), 0));
-            static_cast<void>(deleteOnClose(handle_.get()));
-            handle_.reset();
-        }
-    }
-
     UniqueHandle handle_;
+    bool committed_ = false;
 };
 
 // Copies the source up to the size it had when it was opened, so a file that grows meanwhile is
@@ -207,22 +206,30 @@ CopyResult copyData(HANDLE in, HANDLE out, std::uint64_t size) {
     return result;
 }
 
-// The source's modification and access times (in the 100 ns steps NTFS keeps) and its carried
-// attributes, set through the open temporary. A time set explicitly on a handle is no longer
-// updated by that handle's writes or its close.
-std::error_code takeTimesAndAttributes(HANDLE out, const FILE_BASIC_INFO& source,
-                                       bool setTimeAfterClose) {
+// The source's modification and access times, in the 100 ns steps NTFS keeps, set through the
+// open temporary. A time set explicitly on a handle is no longer updated by that handle's writes
+// or its close.
+std::error_code takeTimes(HANDLE out, const FILE_BASIC_INFO& source) {
     FILE_BASIC_INFO basic{};
-    if (!setTimeAfterClose) {
-        basic.LastWriteTime = source.LastWriteTime;
-        basic.LastAccessTime = source.LastAccessTime;
-    }
-    const DWORD carried = source.FileAttributes & kCarriedAttributes;
-    basic.FileAttributes = carried == 0 ? FILE_ATTRIBUTE_NORMAL : carried;
+    basic.LastWriteTime = source.LastWriteTime;
+    basic.LastAccessTime = source.LastAccessTime;
     if (!::SetFileInformationByHandle(out, FileBasicInfo, &basic, sizeof basic)) {
         return lastWin32Error();
     }
     return {};
+}
+
+// The carried attributes go on only once the copy has its name, so a temporary a killed run
+// left behind is never read-only and the next run can remove it. A copy in place that could not
+// take them is still a whole copy and does not fail.
+void takeAttributesInPlace(HANDLE out, const FILE_BASIC_INFO& source) {
+    const DWORD carried = source.FileAttributes & kCarriedAttributes;
+    if (carried == 0) {
+        return;
+    }
+    if (const Result<DWORD> current = attributesOf(out)) {
+        static_cast<void>(setAttributes(out, *current | carried));
+    }
 }
 
 // For a disk that replaces a time set on an open file: set once the copy is closed and in place.
@@ -270,9 +277,10 @@ CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folde
     if (data.failed()) {
         return data;
     }
-    if (const std::error_code error =
-            takeTimesAndAttributes(temporary->get(), source->basic, options.setTimeAfterClose)) {
-        return failure(CopyStep::writeTarget, error);
+    if (!options.setTimeAfterClose) {
+        if (const std::error_code error = takeTimes(temporary->get(), source->basic)) {
+            return failure(CopyStep::writeTarget, error);
+        }
     }
     if (!::FlushFileBuffers(temporary->get())) {
         return failure(CopyStep::writeTarget, lastWin32Error());
@@ -280,7 +288,9 @@ CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folde
     if (const std::error_code error = temporary->commitAs(toFolder, *name)) {
         return failure(CopyStep::replace, error);
     }
+    takeAttributesInPlace(temporary->get(), source->basic);
     if (options.setTimeAfterClose) {
+        temporary->close();
         setTimeInPlace(toFolder, *name, source->basic);
     }
     return data;
