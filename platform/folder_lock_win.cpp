@@ -19,6 +19,11 @@ namespace {
 // programs create files without opening the folder for writing. No file appears, and the
 // system closes the handle when the process ends however it ends, so nothing is left to block
 // the next start.
+//
+// The price: while the lock is held, no handle of the folder itself may ask for a right of the
+// write kind (FILE_ADD_FILE, FILE_ADD_SUBDIRECTORY) or refuse to share writing, Sorvik's own
+// Folder handles included; they only list and traverse. Asking for DELETE instead would spare
+// them, but a drive's top folder, a common backup folder, cannot be opened for deletion.
 constexpr DWORD kLockAccess = FILE_ADD_FILE | SYNCHRONIZE;
 constexpr DWORD kLockSharing = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
