@@ -23,7 +23,8 @@ namespace {
 // The price: while the lock is held, no handle of the folder itself may ask for a right of the
 // write kind (FILE_ADD_FILE, FILE_ADD_SUBDIRECTORY) or refuse to share writing, Sorvik's own
 // Folder handles included; they only list and traverse. Asking for DELETE instead would spare
-// them, but a drive's top folder, a common backup folder, cannot be opened for deletion.
+// them, but would also ask for the right to delete the folder, which a drive's top folder (a
+// common backup folder) or a folder the user may only fill can refuse.
 constexpr DWORD kLockAccess = FILE_ADD_FILE | SYNCHRONIZE;
 constexpr DWORD kLockSharing = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
