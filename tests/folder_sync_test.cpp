@@ -4,6 +4,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <winioctl.h>
+// windows.h makes CopyFile a macro for CopyFileW; the CopyFile cases keep their name.
+#undef CopyFile
 
 #include <cstring>
 #endif
@@ -417,10 +419,6 @@ TEST(FolderListing, NeverGoesThroughAJunctionBelowTheTopOnWindows) {
 }  // namespace sorvik::test
 
 #ifdef _WIN32
-#include <windows.h>
-// windows.h makes CopyFile a macro for CopyFileW; these cases belong to the suite above.
-#undef CopyFile
-
 namespace sorvik::test {
 namespace {
 
