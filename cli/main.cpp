@@ -56,12 +56,7 @@ int run(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-// Windows gives the arguments as UTF-16 only to wmain (the program is linked with -municode).
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-#else
-int main(int argc, char** argv) {
-#endif
+int SORVIK_ENTRY_POINT(int argc, platform::SystemArgument** argv) {
     platform::keepRunningWhenWritesFail();
     return run(platform::programArguments(argc, argv));
 }

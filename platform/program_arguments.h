@@ -9,8 +9,11 @@ namespace sorvik::platform {
 // path survives whatever the ANSI code page is), bytes elsewhere.
 #ifdef _WIN32
 using SystemArgument = wchar_t;
+// The entry point that receives them: a program that uses it is linked with -municode.
+#define SORVIK_ENTRY_POINT wmain
 #else
 using SystemArgument = char;
+#define SORVIK_ENTRY_POINT main
 #endif
 
 // The arguments after the program's name, as UTF-8. On Windows a lone surrogate, which no
