@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/name_order.h"
@@ -148,7 +149,7 @@ bool meansMissing(std::error_code error) {
 constexpr FILE_INFO_BY_HANDLE_CLASS kFirstBatch = FileFullDirectoryRestartInfo;
 constexpr FILE_INFO_BY_HANDLE_CLASS kNextBatch = FileFullDirectoryInfo;
 
-// Reads every entry of the folder once, handing each name and its attributes to `visit`: one
+// Reads every entry of the folder once, handing each name and its facts to `visit`: one
 // call per 64 KiB of entries on the folder's own handle, restarted from the first entry each
 // time, with no second handle and no look-up per entry.
 template <class Visit>
@@ -168,7 +169,7 @@ std::error_code forEachEntry(HANDLE folder, Visit&& visit) {
             const auto* entry = reinterpret_cast<const FILE_FULL_DIR_INFO*>(buffer + offset);
             const std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
             if (name != L"." && name != L"..") {
-                visit(toUtf8(name), entry->FileAttributes);
+                visit(toUtf8(name), *entry);
             }
             if (entry->NextEntryOffset == 0) {
                 break;
@@ -206,6 +207,21 @@ UniqueHandle openVolumeOf(HANDLE folder) {
     return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                       nullptr));
+}
+
+// What fileInfo reports for an entry with these facts (see there).
+FileInfo infoFromFacts(DWORD attributes, std::int64_t size, std::int64_t lastWriteTicks) {
+    FileInfo info;
+    if (isReparsePoint(attributes)) {
+        info.kind = EntryKind::other;
+    } else if (isFolder(attributes)) {
+        info.kind = EntryKind::folder;
+    } else if (!isHiddenOrSystem(attributes)) {
+        info.kind = EntryKind::ordinaryFile;
+        info.size = static_cast<std::uint64_t>(size);
+        info.modifiedNs = nanosecondsSince1970(lastWriteTicks);
+    }
+    return info;
 }
 
 }  // namespace
@@ -304,12 +320,14 @@ Folder::~Folder() {
 // none is read from behind its reparse point.
 Result<std::vector<std::string>> Folder::ordinaryFiles() const {
     std::vector<std::string> names;
-    const std::error_code error = forEachEntry(handle_, [&](std::string name, DWORD attributes) {
-        if (!isFolder(attributes) && !isReparsePoint(attributes) && !isHiddenOrSystem(attributes) &&
-            !isTemporaryName(name)) {
-            names.push_back(std::move(name));
-        }
-    });
+    const std::error_code error =
+        forEachEntry(handle_, [&](std::string name, const FILE_FULL_DIR_INFO& entry) {
+            const DWORD attributes = entry.FileAttributes;
+            if (!isFolder(attributes) && !isReparsePoint(attributes) &&
+                !isHiddenOrSystem(attributes) && !isTemporaryName(name)) {
+                names.push_back(std::move(name));
+            }
+        });
     if (error) {
         return error;
     }
@@ -321,12 +339,14 @@ Result<std::vector<std::string>> Folder::ordinaryFiles() const {
 // folder links are never descended, and neither are the protected system folders no user reads.
 Result<std::vector<std::string>> Folder::subfolders() const {
     std::vector<std::string> names;
-    const std::error_code error = forEachEntry(handle_, [&](std::string name, DWORD attributes) {
-        if (isFolder(attributes) && !isReparsePoint(attributes) &&
-            !isProtectedSystemEntry(attributes)) {
-            names.push_back(std::move(name));
-        }
-    });
+    const std::error_code error =
+        forEachEntry(handle_, [&](std::string name, const FILE_FULL_DIR_INFO& entry) {
+            const DWORD attributes = entry.FileAttributes;
+            if (isFolder(attributes) && !isReparsePoint(attributes) &&
+                !isProtectedSystemEntry(attributes)) {
+                names.push_back(std::move(name));
+            }
+        });
     if (error) {
         return error;
     }
@@ -345,11 +365,13 @@ Result<FileIdentity> Folder::identityOf(const std::string& name) const {
 // hidden, and a run of Sorvik's own may have left one behind whatever its attributes.
 Result<std::vector<std::string>> Folder::leftoverTemporaries() const {
     std::vector<std::string> names;
-    const std::error_code error = forEachEntry(handle_, [&](std::string name, DWORD attributes) {
-        if (!isFolder(attributes) && !isReparsePoint(attributes) && isTemporaryName(name)) {
-            names.push_back(std::move(name));
-        }
-    });
+    const std::error_code error =
+        forEachEntry(handle_, [&](std::string name, const FILE_FULL_DIR_INFO& entry) {
+            const DWORD attributes = entry.FileAttributes;
+            if (!isFolder(attributes) && !isReparsePoint(attributes) && isTemporaryName(name)) {
+                names.push_back(std::move(name));
+            }
+        });
     if (error) {
         return error;
     }
@@ -368,23 +390,28 @@ Result<FileInfo> Folder::fileInfo(const std::string& name) const {
         }
         return facts.error();
     }
-    const DWORD attributes = facts->FileAttributes;
-    FileInfo info;
-    if (isReparsePoint(attributes)) {
-        info.kind = EntryKind::other;
-        return info;
+    return infoFromFacts(facts->FileAttributes, facts->EndOfFile.QuadPart,
+                         facts->LastWriteTime.QuadPart);
+}
+
+// One listing answers for every name the listing holds under that very name; a name it holds
+// only in another case (a backup made on a disk that keeps case), or more than once in one
+// case, is looked up by itself, so the answer is always the one fileInfo would give.
+std::vector<Result<FileInfo>> Folder::fileInfos(const std::vector<std::string>& names) const {
+    std::unordered_map<std::string, FileInfo> listed;
+    const std::error_code error =
+        forEachEntry(handle_, [&](std::string name, const FILE_FULL_DIR_INFO& entry) {
+            listed.emplace(std::move(name),
+                           infoFromFacts(entry.FileAttributes, entry.EndOfFile.QuadPart,
+                                         entry.LastWriteTime.QuadPart));
+        });
+    std::vector<Result<FileInfo>> infos;
+    infos.reserve(names.size());
+    for (const std::string& name : names) {
+        const auto found = error ? listed.end() : listed.find(name);
+        infos.push_back(found != listed.end() ? Result<FileInfo>(found->second) : fileInfo(name));
     }
-    if (isFolder(attributes)) {
-        info.kind = EntryKind::folder;
-        return info;
-    }
-    if (isHiddenOrSystem(attributes)) {
-        return FileInfo{};
-    }
-    info.kind = EntryKind::ordinaryFile;
-    info.size = static_cast<std::uint64_t>(facts->EndOfFile.QuadPart);
-    info.modifiedNs = nanosecondsSince1970(facts->LastWriteTime.QuadPart);
-    return info;
+    return infos;
 }
 
 // The entry itself goes, a link and never what it leads to; a folder is refused. Linux removes a
