@@ -261,11 +261,9 @@ void setTimeInPlace(HANDLE folder, std::wstring_view name, const FILE_BASIC_INFO
 // leave a renamed-in backup of the right size and time holding zeros where the old backup was
 // good, and the next run's rules would take it for current. A volume-wide flush at the end of a
 // run, as Linux does with one syncfs, needs administrator rights on Windows; with every file's
-// data flushed here, Folder::syncFileSystem only has to make the last renames durable: a flush of
-// any file in the folder (a temporary of its own) commits NTFS's journal. Not a flush of the
-// folder itself, which needs a handle with a right of the write kind that the folder lock
-// (folder_lock_win.cpp) leaves to nobody while a run holds it. Under Wine the flush cost 0.7
-// to 1.9 ms for each small file, up to twice the copy's own time for 4 KiB files.
+// data flushed here, Folder::syncFileSystem only has to make the last renames durable. Under
+// Wine the flush cost 0.7 to 1.9 ms for each small file, up to twice the copy's own time for
+// 4 KiB files.
 CopyResult copyFile(const Folder& from, std::string_view sourceName, const Folder& to,
                     std::string_view targetName, CopyOptions options) {
     const auto toFolder = static_cast<HANDLE>(to.nativeHandle());

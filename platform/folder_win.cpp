@@ -282,18 +282,26 @@ std::error_code Folder::createSubfolder(const std::string& name) const {
 }
 
 // Windows flushes a whole volume only for administrators (FlushFileBuffers on the volume needs
-// write access to it), and a network share has no volume to open at all. Where the volume opens
-// and can be flushed, it is flushed and a failure reported, as on Linux. Elsewhere the durability
-// of a run rests on each copy flushing its own file before the rename (file_copy_win.cpp), which
-// needs no rights, and there is nothing more to do here: succeeding is then the truth.
+// write access to it), and a network share has no volume to open at all. Where the volume opens,
+// it is flushed. Elsewhere every copy has flushed its own data before its rename
+// (file_copy_win.cpp), and what is left are the renames themselves: flushing one new file of
+// this folder's own makes NTFS write its journal, which holds them.
 std::error_code Folder::syncFileSystem() const {
     const UniqueHandle volume = openVolumeOf(handle_);
-    if (!volume || ::FlushFileBuffers(volume.get())) {
+    if (volume && ::FlushFileBuffers(volume.get())) {
         return {};
     }
-    // Some volumes (Wine's among them) open but cannot be flushed as a whole.
-    const std::error_code error = lastWin32Error();
-    return error == std::errc::not_supported ? std::error_code() : error;
+    NativeOpen how;
+    how.access = GENERIC_WRITE | DELETE | SYNCHRONIZE;
+    how.disposition = FILE_CREATE;
+    how.options = FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_DELETE_ON_CLOSE;
+    how.share = 0;
+    const Result<UniqueHandle> marker = openInFolder(handle_, newTemporaryName(), how);
+    if (!marker) {
+        // A backup folder this user may not write to received nothing to flush.
+        return marker.error() == std::errc::permission_denied ? std::error_code() : marker.error();
+    }
+    return ::FlushFileBuffers(marker->get()) ? std::error_code() : lastWin32Error();
 }
 
 Folder::Folder(Folder&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
