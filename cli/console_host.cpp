@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cli/console_texts.h"
+#include "platform/console_output.h"
 
 namespace sorvik::cli {
 namespace {
@@ -64,8 +65,7 @@ std::string printable(std::string_view text) {
 
 // Writes the line; a stream that cannot take it (a closed pipe) loses the line, never the run.
 void writeLine(std::FILE* stream, std::string_view line) {
-    std::fwrite(line.data(), 1, line.size(), stream);
-    std::fputc('\n', stream);
+    platform::writeToConsole(stream, std::string(line) + '\n');
 }
 
 }  // namespace
@@ -106,17 +106,19 @@ void ConsoleHost::finishProgress() {
 }
 
 void ConsoleHost::drawProgress() {
-    std::fprintf(messages_,
-                 "\r%" PRIu64 " folders, %" PRIu64 " files copied, %" PRIu64 " skipped, %s\x1b[K",
-                 stats_->folders, stats_->filesCopied + stats_->filesCreatedEmpty,
-                 stats_->filesSkipped, humanBytes(stats_->bytesCopied).c_str());
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "\r%" PRIu64 " folders, %" PRIu64 " files copied, %" PRIu64 " skipped, %s\x1b[K",
+                  stats_->folders, stats_->filesCopied + stats_->filesCreatedEmpty,
+                  stats_->filesSkipped, humanBytes(stats_->bytesCopied).c_str());
+    platform::writeToConsole(messages_, line);
     std::fflush(messages_);
     progressShown_ = true;
 }
 
 void ConsoleHost::clearProgress() {
     if (progressShown_) {
-        std::fprintf(messages_, "\r\x1b[K");
+        platform::writeToConsole(messages_, "\r\x1b[K");
         progressShown_ = false;
     }
 }

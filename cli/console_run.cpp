@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cli/exit_status.h"
+#include "platform/console_output.h"
 #include "platform/terminal.h"
 
 namespace sorvik::cli {
@@ -21,7 +22,7 @@ int runOnConsole(RunSetup setup, bool quiet,
     host.finishProgress();
     if (!quiet && end.summarize) {
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
-        std::printf("%s\n", summaryLine(engine.stats(), elapsed).c_str());
+        platform::writeToConsole(stdout, summaryLine(engine.stats(), elapsed) + '\n');
     }
     if (end.trouble || engine.stats().errors > 0) {
         return kExitTrouble;

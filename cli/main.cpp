@@ -6,7 +6,9 @@
 #include "cli/command_line.h"
 #include "cli/console_run.h"
 #include "cli/exit_status.h"
+#include "platform/console_output.h"
 #include "platform/process_signals.h"
+#include "platform/program_arguments.h"
 #include "platform/working_folder.h"
 
 namespace {
@@ -31,26 +33,30 @@ CommandType resolved(CommandType command) {
     return command;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    platform::keepRunningWhenWritesFail();
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+int run(const std::vector<std::string>& arguments) {
     const cli::Command command = cli::parseCommandLine(arguments);
     if (std::holds_alternative<cli::HelpCommand>(command)) {
-        std::fputs(cli::usageText(), stdout);
+        platform::writeToConsole(stdout, cli::usageText());
         return cli::kExitClean;
     }
     if (std::holds_alternative<cli::VersionCommand>(command)) {
-        std::printf("sorvik-cli %s\n", cli::kVersion);
+        platform::writeToConsole(stdout, std::string("sorvik-cli ") + cli::kVersion + "\n");
         return cli::kExitClean;
     }
     if (const auto* error = std::get_if<cli::UsageError>(&command)) {
-        std::fprintf(stderr, "sorvik-cli: %s\n\n%s", error->reason.c_str(), cli::usageText());
+        platform::writeToConsole(stderr,
+                                 "sorvik-cli: " + error->reason + "\n\n" + cli::usageText());
         return cli::kExitUsage;
     }
     if (const auto* batch = std::get_if<cli::BatchCommand>(&command)) {
         return cli::runBatchOnConsole(resolved(*batch));
     }
     return runPair(resolved(std::get<cli::RunCommand>(command)));
+}
+
+}  // namespace
+
+int SORVIK_ENTRY_POINT(int argc, platform::SystemArgument** argv) {
+    platform::keepRunningWhenWritesFail();
+    return run(platform::programArguments(argc, argv));
 }

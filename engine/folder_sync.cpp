@@ -21,8 +21,8 @@ constexpr std::size_t kFilesWorthLookingUpAhead = 4;
 }  // namespace
 
 void FolderSync::syncFiles(const platform::Result<Folder>& source, const std::string& sourcePath,
-                            const DestinationFolder& backupFolder, const std::string& backupPath,
-                            bool readErrorReported) {
+                           const DestinationFolder& backupFolder, const std::string& backupPath,
+                           bool readErrorReported) {
     const std::string sourcePrefix = withTrailingSeparator(sourcePath);
     const std::string backupPrefix = withTrailingSeparator(backupPath);
 
@@ -44,9 +44,15 @@ void FolderSync::syncFiles(const platform::Result<Folder>& source, const std::st
     const auto granularity = options.timeRule
                                  ? std::max(source->timeGranularity(), disk_.timePrecision)
                                  : std::chrono::nanoseconds(1);
-    FolderPair pair{
-        *source, *backup, sourcePrefix, backupPrefix, options, granularity, backupFolderState == FolderState::created,
-        {},      {}};
+    FolderPair pair{*source,
+                    *backup,
+                    sourcePrefix,
+                    backupPrefix,
+                    options,
+                    granularity,
+                    backupFolderState == FolderState::created,
+                    {},
+                    {}};
     if (!pair.backupIsNew && (options.sizeRule || options.timeRule) &&
         files->size() >= kFilesWorthLookingUpAhead) {
         lookUpBothSides(pair, *files);
@@ -74,21 +80,13 @@ void FolderSync::syncFiles(const platform::Result<Folder>& source, const std::st
 }
 
 void FolderSync::lookUpBothSides(FolderPair& pair, const std::vector<std::string>& names) {
-    pair.sourceInfos.reserve(names.size());
-    pair.backupInfos.reserve(names.size());
-    worker_.start([&] {
-        for (const std::string& name : names) {
-            pair.sourceInfos.push_back(pair.source.fileInfo(name));
-        }
-    });
-    for (const std::string& name : names) {
-        pair.backupInfos.push_back(pair.backup.fileInfo(name));
-    }
+    worker_.start([&] { pair.sourceInfos = pair.source.fileInfos(names); });
+    pair.backupInfos = pair.backup.fileInfos(names);
     worker_.wait();
 }
 
 FileDecision FolderSync::decide(const FolderPair& pair, std::size_t index,
-                                   const std::string& name) {
+                                const std::string& name) {
     const RunOptions& options = pair.options;
     if (options.extensionRule && hasExcludedExtension(name, options.excludedExtensions)) {
         return FileDecision::leave;
@@ -147,7 +145,8 @@ void FolderSync::copyOne(const FolderPair& pair, const std::string& name, FileDe
     errors_.add(text::kCopyError, pair.sourcePath + name);
 }
 
-void FolderSync::removeBackupFile(const Folder& folder, const std::string& name, std::string_view shownPath) {
+void FolderSync::removeBackupFile(const Folder& folder, const std::string& name,
+                                  std::string_view shownPath) {
     if (folder.removeFile(name)) {
         errors_.add(text::kDeleteError, shownPath);
     }
@@ -180,7 +179,7 @@ FolderState lookUpOrCreate(LookUp&& lookUp, Create&& create) {
 
 DestinationFolder FolderSync::ensureFolder(const std::string& shownPath) {
     const FolderState state = lookUpOrCreate([&] { return platform::lookUp(shownPath); },
-                                           [&] { return platform::createFolder(shownPath); });
+                                             [&] { return platform::createFolder(shownPath); });
     DestinationFolder made;
     if (state != FolderState::failed) {
         if (auto opened = Folder::open(shownPath)) {
@@ -194,7 +193,7 @@ DestinationFolder FolderSync::ensureFolder(const std::string& shownPath) {
 }
 
 DestinationFolder FolderSync::ensureFolder(const Folder& backupFolder, std::string_view relative,
-                                    const std::string& shownPath) {
+                                           const std::string& shownPath) {
     // On a re-run the folder is nearly always there: one open finds and opens it.
     auto existing = backupFolder.openBelow(relative);
     if (existing) {
@@ -209,7 +208,7 @@ DestinationFolder FolderSync::ensureFolder(const Folder& backupFolder, std::stri
     if (parent) {
         const std::string child(lastComponent(relative));
         const FolderState state = lookUpOrCreate([&] { return parent->kindOf(child); },
-                                               [&] { return parent->createSubfolder(child); });
+                                                 [&] { return parent->createSubfolder(child); });
         if (state != FolderState::failed) {
             if (auto opened = parent->openBelow(child)) {
                 made = {state, std::move(*opened)};

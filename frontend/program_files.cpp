@@ -5,7 +5,12 @@
 namespace sorvik::frontend {
 
 std::string ProgramFiles::inFolder(const std::string& fileName) const {
-    return folder.empty() ? std::string() : folder + platform::kSeparator + fileName;
+    if (folder.empty()) {
+        return {};
+    }
+    // A drive's root ("E:\") already ends in its separator.
+    return platform::endsWithSeparator(folder) ? folder + fileName
+                                               : folder + platform::kSeparator + fileName;
 }
 
 ProgramFiles programFilesIn(const std::string& folder) {

@@ -70,6 +70,9 @@ class Folder {
     // Kind, size and modification time of one entry, following links. A missing entry, or a
     // link that leads nowhere, is not an error: its kind is `missing`.
     Result<FileInfo> fileInfo(const std::string& name) const;
+    // fileInfo of each of `names`, in their order. Windows answers from one listing of the
+    // folder, where a look-up per file would cost a handle per file.
+    std::vector<Result<FileInfo>> fileInfos(const std::vector<std::string>& names) const;
 
     [[nodiscard]] std::error_code removeFile(const std::string& name) const;
 

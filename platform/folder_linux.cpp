@@ -267,6 +267,16 @@ Result<FileInfo> Folder::fileInfo(const std::string& name) const {
     return info;
 }
 
+// fstatat per name costs less here than reading the whole folder with every entry's facts.
+std::vector<Result<FileInfo>> Folder::fileInfos(const std::vector<std::string>& names) const {
+    std::vector<Result<FileInfo>> infos;
+    infos.reserve(names.size());
+    for (const std::string& name : names) {
+        infos.push_back(fileInfo(name));
+    }
+    return infos;
+}
+
 std::error_code Folder::removeFile(const std::string& name) const {
     if (::unlinkat(handle_, name.c_str(), 0) != 0) {
         return lastSystemError(errno);

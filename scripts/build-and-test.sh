@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Sorvik and runs every test twice: in a normal build, and in a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer, with clang-tidy's checks between the two; then
-# runs each fuzz target for a while.
+# runs each fuzz target for a while; then cross-builds the Windows executables and runs the core
+# suites under Wine with code page 932.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,3 +27,6 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite build-sanitize -DSORVIK_SANITIZE=ON
 echo "== Fuzzing"
 bash scripts/fuzz.sh
+echo "== Windows build, tests under Wine"
+bash scripts/build-windows.sh build-windows
+bash scripts/test-windows.sh build-windows

@@ -15,6 +15,9 @@ packages=(
     clang libclang-rt-14-dev  # libFuzzer and the sanitizers for the fuzz targets
     clang-tidy            # the naming and bugprone checks
     desktop-file-utils    # checks the installed menu entry
+    g++-mingw-w64-x86-64-posix  # the Windows cross-build (GoogleTest from libgtest-dev's source)
+    wine wine64           # runs the Windows suites
+    locales               # the Japanese locale that gives Wine code page 932
 )
 
 missing=()

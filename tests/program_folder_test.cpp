@@ -6,6 +6,15 @@
 
 #include <optional>
 
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
+
+#include <cstdio>
+#include <fstream>
+#endif
+
 #include "platform/folder_lock.h"
 #include "platform/program_folder.h"
 #include "tests/support/harness.h"
@@ -81,6 +90,84 @@ TEST(ProgramFolder, IsFoundCreatedOrRefused) {
     }
 #endif
 }
+
+#ifdef _WIN32
+// Denies everyone the right to add files and folders to `folder`; entries in it may still be
+// deleted, so the temporary folder goes away at the end.
+void refuseNewEntries(const fs::path& folder) {
+    constexpr DWORD kSuccess = ERROR_SUCCESS;
+    PACL current = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(::GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, &current, nullptr, &descriptor),
+              kSuccess);
+    // By its SID: the group's name is translated in some languages.
+    alignas(SID) BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD everyoneSize = sizeof everyone;
+    ASSERT_TRUE(::CreateWellKnownSid(WinWorldSid, nullptr, everyone, &everyoneSize));
+    EXPLICIT_ACCESSW deny{};
+    deny.grfAccessPermissions = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY;
+    deny.grfAccessMode = DENY_ACCESS;
+    deny.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    deny.Trustee.ptstrName = reinterpret_cast<wchar_t*>(everyone);
+    PACL denying = nullptr;
+    ASSERT_EQ(::SetEntriesInAclW(1, &deny, current, &denying), kSuccess);
+    ASSERT_EQ(
+        ::SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
+                                DACL_SECURITY_INFORMATION, nullptr, nullptr, denying, nullptr),
+        kSuccess);
+    ::LocalFree(denying);
+    ::LocalFree(descriptor);
+}
+
+std::string utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// What the command printed on both its streams.
+std::string outputOf(const std::wstring& command) {
+    std::FILE* pipe = ::_wpopen((command + L" 2>&1").c_str(), L"rb");
+    std::string output;
+    char buffer[4096];
+    for (std::size_t got; pipe && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        output.append(buffer, got);
+    }
+    if (pipe) {
+        ::_pclose(pipe);
+    }
+    return output;
+}
+
+// Beside the executable while a file can be made there, else in %APPDATA%\Sorvik, made then.
+// A batch without settings names the settings file it could not read, and so the folder.
+TEST(ProgramFolder, IsBesideTheExecutableOrElseInAppData) {
+    const struct {
+        bool refusesNewEntries;
+        const char* named;  // in the batch's message
+    } rows[] = {
+        {false, "\\bin\\sorvik01.ini"},
+        {true, "\\appdata\\Sorvik\\sorvik01.ini"},
+    };
+    for (const auto& row : rows) {
+        TempFolder temp;
+        const fs::path bin = temp.path() / "bin";
+        fs::create_directory(bin);
+        fs::copy_file(SORVIK_CLI_PATH, bin / "sorvik-cli.exe");
+        if (row.refusesNewEntries) {
+            refuseNewEntries(bin);
+            if (std::ofstream(bin / "probe").is_open()) {
+                GTEST_SKIP() << "this system (Wine) lets a folder's access list refuse nothing";
+            }
+        }
+        const std::string output =
+            outputOf(L"set \"APPDATA=" + (temp.path() / "appdata").wstring() + L"\" && \"" +
+                     (bin / "sorvik-cli.exe").wstring() + L"\" batch");
+        EXPECT_NE(output.find(utf8(temp.path()) + row.named), std::string::npos) << output;
+        EXPECT_EQ(fs::is_directory(temp.path() / "appdata" / "Sorvik"), row.refusesNewEntries);
+    }
+}
+#endif
 
 using platform::FolderLock;
 

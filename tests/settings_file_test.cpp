@@ -123,6 +123,8 @@ TEST(TextFile, WritesCodePage932OrElseUtf8WithTheMark) {
         {{"日本語", "ẞ"}, "\xEF\xBB\xBF日本語\r\nẞ\r\n"},
         {{"日本語", "C:\\a¥b"}, "\xEF\xBB\xBF日本語\r\nC:\\a¥b\r\n"},
         {{"日本語", "〜"}, "\xEF\xBB\xBF日本語\r\n〜\r\n"},
+        // Both systems give these the bytes plain Shift JIS gives 〜, −, ‖ and ¬.
+        {{"～－∥￢"}, "\x81\x60\x81\x7C\x81\x61\x81\xCA\r\n"},
         {{"/src/\xFF\xFE-name", "日本"}, ""},  // name bytes that are not UTF-8
     };
     for (const auto& c : cases) {
@@ -203,6 +205,9 @@ TEST(TextFile, RefusesWhatIsNotATextFile) {
         {"a", "ab\x81\x20\r\n", std::errc::illegal_byte_sequence},
         {"b", "\xA0\r\n", std::errc::illegal_byte_sequence},
         {"c", "ok\r\n\x81", std::errc::illegal_byte_sequence},
+        // Bytes Windows alone would read as U+0080 and U+F8F1.
+        {"d", "\x80\r\n", std::errc::illegal_byte_sequence},
+        {"e", "ok\xFD\r\n", std::errc::illegal_byte_sequence},
         {"none", "", std::errc::no_such_file_or_directory},
 #ifndef _WIN32
         {"fifo", "", std::errc::invalid_argument},
