@@ -120,11 +120,6 @@ void refuseNewEntries(const fs::path& folder) {
     ::LocalFree(descriptor);
 }
 
-std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 // What the command printed on both its streams.
 std::string outputOf(const std::wstring& command) {
     std::FILE* pipe = ::_wpopen((command + L" 2>&1").c_str(), L"rb");
@@ -153,7 +148,7 @@ TEST(ProgramFolder, IsBesideTheExecutableOrElseInAppData) {
         TempFolder temp;
         const fs::path bin = temp.path() / "bin";
         fs::create_directory(bin);
-        fs::copy_file(SORVIK_CLI_PATH, bin / "sorvik-cli.exe");
+        fs::copy_file(pathOf(cliPath()), bin / "sorvik-cli.exe");
         if (row.refusesNewEntries) {
             refuseNewEntries(bin);
             if (std::ofstream(bin / "probe").is_open()) {
@@ -163,7 +158,7 @@ TEST(ProgramFolder, IsBesideTheExecutableOrElseInAppData) {
         const std::string output =
             outputOf(L"set \"APPDATA=" + (temp.path() / "appdata").wstring() + L"\" && \"" +
                      (bin / "sorvik-cli.exe").wstring() + L"\" batch");
-        EXPECT_NE(output.find(utf8(temp.path()) + row.named), std::string::npos) << output;
+        EXPECT_NE(output.find(temp.text() + row.named), std::string::npos) << output;
         EXPECT_EQ(fs::is_directory(temp.path() / "appdata" / "Sorvik"), row.refusesNewEntries);
     }
 }
