@@ -10,6 +10,7 @@
 #include "engine/folder_scan.h"
 #include "platform/folder_lock.h"
 #include "platform/path_lookup.h"
+#include "platform/text_file.h"
 #include "tests/support/harness.h"
 
 namespace sorvik::test {
@@ -30,7 +31,7 @@ TEST(BackupRun, CleanRunShowsCaptionsInOrderAndLeavesTheLogAlone) {
     fs::create_directories(temp / "src/sub2");
     writeFile(temp / "ErrorLog.txt", "log of an earlier run\r\n");
     setModifiedTime(temp / "ErrorLog.txt", 1'600'000'000);
-    const auto logBefore = snapshotTree(temp.path(), temp / "src");
+    const auto logBefore = snapshotTree(temp.text(), temp / "src");
     struct LockWatchingHost : RecordingHost {
         void setCaption(std::string_view caption) override {
             RecordingHost::setCaption(caption);
@@ -45,11 +46,12 @@ TEST(BackupRun, CleanRunShowsCaptionsInOrderAndLeavesTheLogAlone) {
     EXPECT_EQ(BackupEngine(host).singleRun(), RunOutcome::completed);
     const std::string bk = host.backup;
     EXPECT_EQ(host.captions,
-              (Strings{std::string(text::kScanning), bk, bk + "/a.txt locked", bk + "/sub",
-                       bk + "/sub/b.txt locked", bk + "/sub2", std::string(text::kComplete)}));
+              (Strings{std::string(text::kScanning), bk, systemPath(bk + "/a.txt locked"),
+                       systemPath(bk + "/sub"), systemPath(bk + "/sub/b.txt locked"),
+                       systemPath(bk + "/sub2"), std::string(text::kComplete)}));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(readFile(temp / "bk/sub/b.txt"), "b");
-    EXPECT_EQ(snapshotTree(temp.path(), temp / "src").at("ErrorLog.txt"),
+    EXPECT_EQ(snapshotTree(temp.text(), temp / "src").at("ErrorLog.txt"),
               logBefore.at("ErrorLog.txt"));
 }
 
@@ -58,6 +60,7 @@ TEST(BackupRun, CleanRunShowsCaptionsInOrderAndLeavesTheLogAlone) {
 // be written into, or read from, the link's target at any depth; the folders below the swapped one
 // are reported, and the next run, with the link gone, completes the backup.
 TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
+    SKIP_ON_WINDOWS("making a link takes a privilege on Windows");
     struct SwappingHost : RecordingHost {
         std::string trigger, swapped, target;
         void setCaption(std::string_view caption) override {
@@ -145,9 +148,6 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
     writeFile(src + "/sub/b.txt", "b");
     writeFile(temp / "plain.txt", "plain");
     fs::create_directories(temp / "x");
-    fs::create_directory_symlink(src, temp / "srclink");
-    fs::create_symlink(temp / "nowhere", temp / "dangling");
-    ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
     struct Case {
         std::string source, backup;
         std::string_view message;
@@ -164,14 +164,33 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
     };
     // The system would read a path only up to a NUL: "bk" + NUL + "evil" would fill "bk".
     const auto withNul = [](std::string path) { return path.append(1, '\0').append("x"); };
-    const auto before = snapshotTree(temp.path());
-    for (const Case& c :
-         {overlap(src, src), overlap(src, src + "/"), overlap(src, src + "/./"),
-          overlap(src + "/", temp / "x/../src"), overlap(src, temp / "srclink"),
-          overlap(src + "/sub", src), badBackup(""), badBackup("relative/bk"),
-          badBackup(temp / "plain.txt"), badBackup(temp / "fifo"), badBackup(withNul(temp / "bk")),
-          badSource(""), badSource("relative/src"), badSource(temp / "plain.txt"),
-          badSource(temp / "none"), badSource(temp / "dangling"), badSource(withNul(src))}) {
+    std::vector<Case> cases{overlap(src, src),
+                            overlap(src, systemPath(src + "/")),
+                            overlap(src, systemPath(src + "/./")),
+                            overlap(systemPath(src + "/"), temp / "x/../src"),
+                            overlap(systemPath(src + "/sub"), src),
+                            badBackup(""),
+                            badBackup(systemPath("relative/bk")),
+                            badBackup(temp / "plain.txt"),
+                            badBackup(withNul(temp / "bk")),
+                            badSource(""),
+                            badSource(systemPath("relative/src")),
+                            badSource(temp / "plain.txt"),
+                            badSource(temp / "none"),
+                            badSource(withNul(src))};
+    if (kOnWindows) {
+        cases.push_back(overlap(src, temp / "SRC"));  // names that differ in case only
+    } else {
+        // Windows has no FIFOs, and making a link takes a privilege there.
+        fs::create_directory_symlink(src, temp / "srclink");
+        fs::create_symlink(temp / "nowhere", temp / "dangling");
+        makeFifo(temp / "fifo");
+        cases.push_back(overlap(src, temp / "srclink"));
+        cases.push_back(badBackup(temp / "fifo"));
+        cases.push_back(badSource(temp / "dangling"));
+    }
+    const auto before = snapshotTree(temp.text());
+    for (const Case& c : cases) {
         RecordingHost host;
         host.source = c.source;
         host.backup = c.backup;
@@ -182,18 +201,21 @@ TEST(BackupRun, RefusesPairsThatOverlapOrNameNoFolder) {
         EXPECT_EQ(host.messages[0].text, c.message);
         EXPECT_EQ(host.messages[0].lines, c.lines);
         EXPECT_EQ(host.captions, Strings{std::string(text::kComplete)});
-        EXPECT_EQ(snapshotTree(temp.path()), before) << c.source << " -> " << c.backup;
+        EXPECT_EQ(snapshotTree(temp.text()), before) << c.source << " -> " << c.backup;
         EXPECT_FALSE(fs::exists("relative"));
     }
 }
 
-// The message names the log, says why it failed, and shows at most the first 20 entry lines.
+// The message names the log, says why it failed in the system's words (Windows gives its own, in
+// its language), and shows at most the first 20 entry lines.
 TEST(BackupRun, AnUnwritableLogShowsThePathAndTheFirstEntryLines) {
     for (const int subfolders : {0, 12}) {
         TempFolder temp;
         fs::create_directories(temp / "src");
-        Strings lines{temp / "no such folder/ErrorLog.txt",
-                      std::make_error_code(std::errc::no_such_file_or_directory).message(),
+        const std::error_code why =
+            platform::writeTextLines(temp / "no such folder/ErrorLog.txt", {});
+        ASSERT_EQ(why, std::errc::no_such_file_or_directory);
+        Strings lines{temp / "no such folder/ErrorLog.txt", why.message(),
                       std::string(text::kFolderError), temp / "missing/bk"};
         for (int i = 10; i < 10 + subfolders; ++i) {
             fs::create_directories(temp / ("src/sub" + std::to_string(i)));
@@ -237,21 +259,28 @@ TEST(FolderScan, EntryZeroIsTheTextAsGivenAndOthersFollowTheirParents) {
     fs::create_directories(src + "/A/x");
     fs::create_directories(src + "/b");
     fs::create_directories(src + "/-c");  // "-" sorts before the separator
-    fs::create_directory_symlink("src", temp / "SRC");
-    for (const auto& [given, base] : std::vector<std::pair<std::string, std::string>>{
-             {src, src}, {src + "/", src}, {src + "//", src}, {temp / "SRC", temp / "SRC"}}) {
-        EXPECT_EQ(scan(given),
-                  (Strings{given, base + "/-c", base + "/A", base + "/A/x", base + "/b"}));
+    std::vector<std::pair<std::string, std::string>> givenAndBase{
+        {src, src}, {systemPath(src + "/"), src}, {systemPath(src + "//"), src}};
+    if (!kOnWindows) {  // making a link takes a privilege there
+        fs::create_directory_symlink("src", temp / "SRC");
+        givenAndBase.emplace_back(temp / "SRC", temp / "SRC");
+    }
+    for (const auto& [given, base] : givenAndBase) {
+        EXPECT_EQ(scan(given), (Strings{given, systemPath(base + "/-c"), systemPath(base + "/A"),
+                                        systemPath(base + "/A/x"), systemPath(base + "/b")}));
     }
 }
 
 TEST(FolderScan, RootSourceGivesSlashNameStrings) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no chroot on Windows, and scanning a real drive would walk all of it";
+#else
     TempFolder temp;
     fs::create_directories(temp / "tmp/deep");
     fs::create_directories(temp / "Usr");
     // Scanning the real root would walk the whole machine: the child sees only this small tree.
     const auto report = inChild([&] {
-        if (::chroot(temp.path().c_str()) != 0 || ::chdir("/") != 0) {
+        if (::chroot(temp.text().c_str()) != 0 || ::chdir("/") != 0) {
             throw ChildSkip(std::string("chroot: ") + std::strerror(errno));
         }
         std::string joined;
@@ -263,6 +292,7 @@ TEST(FolderScan, RootSourceGivesSlashNameStrings) {
     if (report) {
         EXPECT_EQ(*report, "/|/tmp|/tmp/deep|/Usr|");
     }
+#endif
 }
 
 TEST(FolderScan, LeavesOutFolderLinksAndTheExcludedFolder) {
@@ -270,8 +300,10 @@ TEST(FolderScan, LeavesOutFolderLinksAndTheExcludedFolder) {
     fs::create_directories(temp / "src/A/x");
     fs::create_directories(temp / "src/bk/A/x");
     fs::create_directories(temp / "outside/o");
-    fs::create_directory_symlink(temp / "src", temp / "src/A/up");
-    fs::create_directory_symlink(temp / "outside", temp / "src/out");
+    if (!kOnWindows) {  // making a link takes a privilege there
+        fs::create_directory_symlink(temp / "src", temp / "src/A/up");
+        fs::create_directory_symlink(temp / "outside", temp / "src/out");
+    }
     const auto backup = platform::identityOf(temp / "src/bk");
     ASSERT_TRUE(backup);
     EXPECT_EQ(scan(temp / "src", *backup),

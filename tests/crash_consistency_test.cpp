@@ -72,12 +72,14 @@ struct Scene {
     }
 };
 
-Files filesIn(const fs::path& root) {
+Files filesIn(const std::string& folder) {
+    const fs::path root = pathOf(folder);
     Files files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (entry.is_regular_file() &&
-            !platform::isTemporaryName(entry.path().filename().string())) {
-            files[entry.path().lexically_relative(root).string()] = readFile(entry.path());
+            !platform::isTemporaryName(textOf(entry.path().filename()))) {
+            files[textOf(entry.path().lexically_relative(root).generic_u8string())] =
+                readFile(textOf(entry.path()));
         }
     }
     return files;
@@ -135,12 +137,15 @@ void expectConsistentAfterKill(const Scene& scene) {
     }
     EXPECT_TRUE(fs::is_directory(scene.backup + "/media/nothing"));
     for (const auto& entry : fs::recursive_directory_iterator(scene.backup)) {
-        EXPECT_FALSE(platform::isTemporaryName(entry.path().filename().string()))
+        EXPECT_FALSE(platform::isTemporaryName(textOf(entry.path().filename())))
             << "left after the next run: " << entry.path();
     }
 }
 
 TEST(CrashConsistency, AKilledRunLeavesWholeFilesAndTheNextRunFinishesIt) {
+    SKIP_ON_WINDOWS(
+        "the run is killed at each writing call by strace's fault injection, which "
+        "is Linux's");
     if (runCommand("command -v strace").status != 0) {
         GTEST_SKIP() << "strace is not installed (scripts/install-dependencies.sh installs it)";
     }

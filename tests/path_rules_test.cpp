@@ -19,7 +19,17 @@ using namespace engine;
 TEST(WithTrailingSeparator, AppendsTheSeparatorOnlyWhenMissing) {
     struct Case {
         std::string in, out;
-    } cases[] = {{"/a", "/a/"}, {"/a/", "/a/"}, {"", "/"}, {"/a\\", "/a\\/"}};
+    } cases[] = {
+#ifdef _WIN32
+        {"C:\\a", "C:\\a\\"}, {"C:\\a\\", "C:\\a\\"}, {"", "\\"},
+        {"D:\\", "D:\\"},     {"C:\\a/", "C:\\a/\\"},  // "/" is no separator of Sorvik's own
+#else
+        {"/a", "/a/"},
+        {"/a/", "/a/"},
+        {"", "/"},
+        {"/a\\", "/a\\/"},
+#endif
+    };
     for (auto& c : cases) {
         EXPECT_EQ(withTrailingSeparator(c.in), c.out) << c.in;
     }
@@ -29,6 +39,17 @@ TEST(DestinationFolder, LandsInsideTheBackupFolderWithOneSeparator) {
     struct Case {
         std::string source, backup, entry, expected;
     } cases[] = {
+#ifdef _WIN32
+        {"C:\\src", "D:\\bk", "C:\\src\\a\\b", "D:\\bk\\a\\b"},
+        {"C:\\src\\", "D:\\bk", "C:\\src\\a", "D:\\bk\\a"},
+        {"C:\\src", "D:\\bk\\", "C:\\src\\a", "D:\\bk\\a"},
+        // Entry 0 maps to the backup text unchanged.
+        {"C:\\src\\", "D:\\bk", "C:\\src\\", "D:\\bk"},
+        {"C:\\src", "D:\\", "C:\\src", "D:\\"},
+        {"C:\\", "D:\\", "C:\\tmp", "D:\\tmp"},  // a drive's root ends in its separator
+        {"C:\\", "D:\\bk", "C:\\tmp\\x", "D:\\bk\\tmp\\x"},
+        {"\\\\nas\\share\\データ", "E:\\bk", "\\\\nas\\share\\データ\\写真", "E:\\bk\\写真"},
+#else
         {"/src", "/bk", "/src/a/b", "/bk/a/b"},
         {"/src/", "/bk/", "/src/a", "/bk/a"},
         {"/src/", "/bk", "/src/a", "/bk/a"},
@@ -37,6 +58,7 @@ TEST(DestinationFolder, LandsInsideTheBackupFolderWithOneSeparator) {
         {"/src", "/bk/", "/src", "/bk/"},
         {"/データ/元", "/bk", "/データ/元/写真/旅行", "/bk/写真/旅行"},
         {"/", "/bk", "/tmp", "/bk/tmp"},
+#endif
     };
     for (const Case& c : cases) {
         EXPECT_EQ(destinationFolder(c.backup, c.entry, c.source.size()), c.expected)
@@ -97,13 +119,24 @@ TEST(HasExcludedExtension, TestsTheTextAfterTheLastDotIgnoringCase) {
 
 using platform::pathOnDrive;
 
-// The mount point takes the place of as many leading components as it has itself.
-TEST(PathOnDrive, ReplacesAsManyLeadingComponentsAsTheMountPointHas) {
+// POSIX: the mount point takes the place of as many leading components as it has itself.
+// Windows: the drive takes the place of the first two characters, whatever they are.
+TEST(PathOnDrive, ReplacesTheLeadingPartByTheDrive) {
     const struct {
         const char* path;
         const char* drive;
         const char* moved;
     } cases[] = {
+#ifdef _WIN32
+        {"C:\\data\\", "D:", "D:\\data\\"},
+        {"C:\\写真\\旅行", "E:", "E:\\写真\\旅行"},
+        {"C:\\", "D:", "D:\\"},
+        {"C:", "D:", "D:"},
+        {"C", "D:", "D:"},
+        {"", "D:", "D:"},
+        {"\\\\nas\\share", "D:", "D:nas\\share"},  // a share's two leading separators go too
+        {"relative", "D:", "D:lative"},
+#else
         {"/media/old/data/", "/media/usb", "/media/usb/data/"},
         {"/media/old/data/photos", "/media/usb", "/media/usb/data/photos"},
         {"/mnt/a/b", "/backup", "/backup/a/b"},
@@ -125,6 +158,7 @@ TEST(PathOnDrive, ReplacesAsManyLeadingComponentsAsTheMountPointHas) {
         // A path that is not absolute loses its first components all the same.
         {"data/photos/2024", "/mnt", "/mnt/photos/2024"},
         {"/写真/旅行/京都/", "/media/ユーザー", "/media/ユーザー/京都/"},
+#endif
     };
     for (const auto& move : cases) {
         EXPECT_EQ(pathOnDrive(move.path, move.drive), move.moved)
@@ -135,6 +169,9 @@ TEST(PathOnDrive, ReplacesAsManyLeadingComponentsAsTheMountPointHas) {
 // Real file systems once each, sorted after the root, which is there even when no real file
 // system is listed; a table that cannot be read is an error.
 TEST(MountedDrives, RealFileSystemsOnceEachSortedAfterTheRoot) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has drive letters, not a mount table";
+#else
     TempFolder temp;
     const auto labels = [&](const std::string& table) {
         writeFile(temp / "mounts", table);
@@ -159,6 +196,7 @@ TEST(MountedDrives, RealFileSystemsOnceEachSortedAfterTheRoot) {
     EXPECT_EQ(labels("overlay / overlay rw 0 0\nproc /proc proc rw 0 0\n"), "/ = /\n");
     EXPECT_FALSE(platform::drivesInMountTable(temp / "missing"));
     EXPECT_EQ(platform::mountedDrives().front().designation, "/");
+#endif
 }
 
 }  // namespace

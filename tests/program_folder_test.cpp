@@ -25,6 +25,9 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ProgramFolder, IsFoundCreatedOrRefused) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the rows are the XDG and HOME rules, which hold on POSIX systems only";
+#else
     const struct {
         const char* xdgDataHome;  // nullptr: unset
         const char* home;
@@ -46,7 +49,7 @@ TEST(ProgramFolder, IsFoundCreatedOrRefused) {
     for (const auto& row : rows) {
         TempFolder temp;
         const auto inTemp = [&](std::string text) {
-            return text.starts_with('@') ? text.replace(0, 1, temp.path().string()) : text;
+            return text.starts_with('@') ? text.replace(0, 1, temp.text()) : text;
         };
         fs::create_directory(temp / "home");
         std::string inTheWay = row.inTheWay;
@@ -57,7 +60,7 @@ TEST(ProgramFolder, IsFoundCreatedOrRefused) {
         } else if (!inTheWay.empty()) {
             writeFile(temp / inTheWay, "in the way");
         }
-        const auto before = snapshotTree(temp.path());
+        const auto before = snapshotTree(temp.text());
         // In a child, which may change its environment and its working folder (where a relative
         // value would be taken from) without restoring them.
         const auto report = inChild([&] {
@@ -71,7 +74,7 @@ TEST(ProgramFolder, IsFoundCreatedOrRefused) {
         ASSERT_TRUE(report);
         EXPECT_EQ(*report, inTemp(row.expected)) << row.xdgDataHome << " " << row.home;
         if (!report->starts_with('/')) {
-            EXPECT_EQ(snapshotTree(temp.path()), before) << row.inTheWay;
+            EXPECT_EQ(snapshotTree(temp.text()), before) << row.inTheWay;
             continue;
         }
         EXPECT_TRUE(fs::is_directory(*report));
@@ -82,9 +85,10 @@ TEST(ProgramFolder, IsFoundCreatedOrRefused) {
             ASSERT_EQ(::stat(made.c_str(), &st), 0);
             EXPECT_EQ(st.st_mode & 077, 0u) << made;
         }
-        EXPECT_EQ(namesIn(temp.path()),
+        EXPECT_EQ(namesIn(temp.text()),
                   row.xdgDataHome && row.xdgDataHome[0] == '@' ? "data home" : "home");
     }
+#endif
 }
 
 #ifdef _WIN32
@@ -116,11 +120,6 @@ void refuseNewEntries(const fs::path& folder) {
     ::LocalFree(descriptor);
 }
 
-std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 // What the command printed on both its streams.
 std::string outputOf(const std::wstring& command) {
     std::FILE* pipe = ::_wpopen((command + L" 2>&1").c_str(), L"rb");
@@ -149,7 +148,7 @@ TEST(ProgramFolder, IsBesideTheExecutableOrElseInAppData) {
         TempFolder temp;
         const fs::path bin = temp.path() / "bin";
         fs::create_directory(bin);
-        fs::copy_file(SORVIK_CLI_PATH, bin / "sorvik-cli.exe");
+        fs::copy_file(pathOf(cliPath()), bin / "sorvik-cli.exe");
         if (row.refusesNewEntries) {
             refuseNewEntries(bin);
             if (std::ofstream(bin / "probe").is_open()) {
@@ -159,7 +158,7 @@ TEST(ProgramFolder, IsBesideTheExecutableOrElseInAppData) {
         const std::string output =
             outputOf(L"set \"APPDATA=" + (temp.path() / "appdata").wstring() + L"\" && \"" +
                      (bin / "sorvik-cli.exe").wstring() + L"\" batch");
-        EXPECT_NE(output.find(utf8(temp.path()) + row.named), std::string::npos) << output;
+        EXPECT_NE(output.find(temp.text() + row.named), std::string::npos) << output;
         EXPECT_EQ(fs::is_directory(temp.path() / "appdata" / "Sorvik"), row.refusesNewEntries);
     }
 }
@@ -167,11 +166,14 @@ TEST(ProgramFolder, IsBesideTheExecutableOrElseInAppData) {
 
 using platform::FolderLock;
 
-// Tries to take the lock and lets it go at once: "free", "busy" or why it failed.
+// Tries to take the lock and lets it go at once: "free", "busy", "missing", "no folder" or why
+// it failed.
 std::string stateOf(const std::string& folder) {
     const auto lock = FolderLock::tryAcquire(folder);
     return lock                                                        ? "free"
            : lock.error() == std::errc::resource_unavailable_try_again ? "busy"
+           : lock.error() == std::errc::no_such_file_or_directory      ? "missing"
+           : lock.error() == std::errc::not_a_directory                ? "no folder"
                                                                        : lock.error().message();
 }
 
@@ -179,18 +181,24 @@ std::string stateOf(const std::string& folder) {
 // appears in it; a folder that cannot be opened is an error.
 TEST(FolderLock, IsExclusiveWhileHeld) {
     TempFolder temp;
-    const std::string folder = temp.path().string();
-    std::filesystem::create_directory_symlink(folder, temp / "alias");
+    const std::string folder = temp / "held";
+    std::filesystem::create_directory(folder);
+    // The same folder by another name: a link, or on Windows another case and a trailing
+    // separator (links take a privilege there).
+    const std::string alias = kOnWindows ? temp / "HELD\\" : temp / "alias";
+    if (!kOnWindows) {
+        std::filesystem::create_directory_symlink(folder, alias);
+    }
     writeFile(temp / "file", "");
     {
         const auto lock = FolderLock::tryAcquire(folder);
         ASSERT_TRUE(lock) << lock.error().message();
-        EXPECT_EQ(stateOf(folder) + " " + stateOf(temp / "alias"), "busy busy");
-        EXPECT_EQ(namesIn(folder), "alias file");
+        EXPECT_EQ(stateOf(folder) + " " + stateOf(alias), "busy busy");
+        EXPECT_EQ(namesIn(folder), "");
     }
     EXPECT_EQ(stateOf(folder), "free");
-    EXPECT_EQ(stateOf(temp / "missing"), "No such file or directory");
-    EXPECT_EQ(stateOf(temp / "file"), "Not a directory");
+    EXPECT_EQ(stateOf(temp / "missing"), "missing");
+    EXPECT_EQ(stateOf(temp / "file"), "no folder");
 }
 
 // A moved-from lock leaves the lock alone; a lock moved onto another gives that one up, and the

@@ -17,6 +17,15 @@ namespace sorvik::test {
 
 namespace text = engine::text;
 
+#ifdef _WIN32
+inline constexpr bool kOnWindows = true;
+// Skips the test where Windows lacks what it needs; `why` says what.
+#define SKIP_ON_WINDOWS(why) GTEST_SKIP() << (why)
+#else
+inline constexpr bool kOnWindows = false;
+#define SKIP_ON_WINDOWS(why) static_cast<void>(0)
+#endif
+
 // Thrown inside a child to say the test cannot run on this machine; the message says why.
 struct ChildSkip : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -25,7 +34,7 @@ struct ChildSkip : std::runtime_error {
 // Runs `body` in a forked child, so faults that change the whole process (a file size limit, a
 // mount namespace, a lost user id) stay there; a child still running after `secondsAllowed` is
 // killed, so a hang fails. Gives what the body returned; std::nullopt when the test is marked
-// skipped (the body threw ChildSkip) or failed.
+// skipped (the body threw ChildSkip) or failed. Windows cannot fork: there the test is skipped.
 std::optional<std::string> inChild(const std::function<std::string()>& body,
                                    unsigned secondsAllowed = 60);
 
@@ -36,21 +45,29 @@ void becomeNobody();
 // For a child: mounts of its own, gone with the process.
 void enterPrivateMountNamespace();
 
-// A shell command's exit status and standard output.
+// The process's ANSI code page on Windows; 0 elsewhere.
+unsigned ansiCodePage();
+
+// A shell command's exit status and standard output. On Windows the shell is cmd.exe, and the
+// command is handed over as UTF-16.
 struct CommandResult {
     int status = -1;
     std::string output;
 };
 CommandResult runCommand(const std::string& command);
-// The shell command that runs the sorvik-cli built with the tests, each argument quoted.
+// The path of the sorvik-cli built with the tests.
+std::string cliPath();
+// The shell command that runs the sorvik-cli built with the tests, each argument quoted as the
+// system's shell and the program's argument parser read it.
 std::string cliCommand(const std::vector<std::string>& arguments);
 
-// Everything a run could change under `root` by relative path: kind and permission bits, for a
-// file also inode, time and bytes, for a link its target. The subtree `skipped` is left out.
-std::map<std::string, std::string> snapshotTree(const std::filesystem::path& root,
-                                                const std::filesystem::path& skipped = {});
+// Everything a run could change under `root` by relative path (names joined by "/"): kind and
+// permission bits, for a file also its identity (inode or file index, on Windows with its
+// attributes), time and bytes, for a link its target. The subtree `skipped` is left out.
+std::map<std::string, std::string> snapshotTree(const std::string& root,
+                                                const std::string& skipped = {});
 // The names inside a folder, sorted and joined by single spaces.
-std::string namesIn(const std::filesystem::path& folder);
+std::string namesIn(const std::string& folder);
 
 // A front end whose pair and options are plain fields, recording every caption and message.
 struct RecordingHost : engine::RunHost {
