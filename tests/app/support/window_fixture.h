@@ -51,7 +51,7 @@ inline QStringList treeOf(const fs::path& root) {
     for (auto it = fs::recursive_directory_iterator(root, error); !error && it != decltype(it)();
          ++it) {
         const QString relative = qText(it->path().lexically_relative(root).string());
-        entries << (it->is_directory() ? relative + '/' : relative + '=' + qText(readFile(*it)));
+        entries << (it->is_directory() ? relative + '/' : relative + '=' + qText(readFile(it->path().string())));
     }
     entries.sort();
     return entries;
