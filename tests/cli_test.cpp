@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
@@ -19,6 +20,7 @@
 
 #include "platform/code_page.h"
 #include "platform/folder_lock.h"
+#include "platform/separator.h"
 #include "tests/support/harness.h"
 
 namespace sorvik::test {
@@ -58,10 +60,17 @@ std::vector<std::string> split(const std::string& text, char separator) {
 // Folders as "path/", files as "path=bytes": decoded when they are code page 932, so an error log
 // reads as its entries, and by their size when large.
 std::map<std::string, std::string> contents(const std::string& folder) {
+#ifdef _WIN32
+    // With the long-path prefix, a row's paths over 260 characters are reached as Sorvik does.
+    const fs::path root = pathOf("\\\\?\\" + systemPath(folder));
+#else
     const fs::path root = pathOf(folder);
+#endif
     std::map<std::string, std::string> found;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string path = textOf(entry.path().lexically_relative(root).generic_u8string());
+        std::string path = textOf(entry.path()).substr(textOf(root).size());
+        path.erase(0, path.find_first_not_of(platform::kSeparator));
+        std::replace(path.begin(), path.end(), platform::kSeparator, '/');
         if (entry.is_directory() && !entry.is_symlink()) {
             found[path + "/"] = "";
         } else if (entry.is_regular_file()) {
@@ -232,6 +241,10 @@ TEST(CommandLine, RunsAndBatches) {
          "run @/src @/bk --exclude BAK",
          "0\ncopied 1 files (1 B), created 0 empty, skipped 1, errors 0, 2 folders, T s\n--\n"
          "bk/\nbk/sub/\nbk/sub/b.txt=b\n"},
+        // Over 260 characters, the longest path Windows takes without its long-path prefix.
+        {"a source folder with a long path", repeated("長い名前のフォルダ/", 30) + "a.txt=a",
+         "run @/" + repeated("長い名前のフォルダ/", 30) + " @/bk --quiet",
+         "0\n--\nbk/\nbk/a.txt=a\n"},
         {"relative folders are the working folder's; --quiet prints nothing",
          "src/a.bak=x|src/sub/b.txt=b", "run src bk --quiet",
          "0\n--\nbk/\nbk/a.bak=x\nbk/sub/\nbk/sub/b.txt=b\n"},
