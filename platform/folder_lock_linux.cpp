@@ -33,21 +33,6 @@ Result<FolderLock> FolderLock::tryAcquire(const std::string& folder) {
     return FolderLock(fd.release());
 }
 
-FolderLock::FolderLock(FolderLock&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNone)) {}
-
-FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
-    if (this != &other) {
-        release();
-        handle_ = std::exchange(other.handle_, kNone);
-    }
-    return *this;
-}
-
-FolderLock::~FolderLock() {
-    release();
-}
-
 // Closing the only descriptor of the open file releases the lock.
 void FolderLock::release() noexcept {
     if (handle_ != kNone) {

@@ -60,21 +60,6 @@ Result<FolderLock> FolderLock::tryAcquire(const std::string& folder) {
     return FolderLock(reinterpret_cast<NativeHandle>(handle.release()));
 }
 
-FolderLock::FolderLock(FolderLock&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNone)) {}
-
-FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
-    if (this != &other) {
-        release();
-        handle_ = std::exchange(other.handle_, kNone);
-    }
-    return *this;
-}
-
-FolderLock::~FolderLock() {
-    release();
-}
-
 // Closing the only handle of the lock releases it.
 void FolderLock::release() noexcept {
     if (handle_ != kNone) {
