@@ -9,6 +9,7 @@
 
 #include "platform/disk_traits.h"
 #include "platform/linux/temporary_file.h"
+#include "platform/time_precision.h"
 
 namespace sorvik::platform {
 namespace {
@@ -22,25 +23,10 @@ std::int64_t nanosecondsOf(const struct timespec& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-// The precision that turns the probe time into `kept`, or nothing when `kept` is no rounding of it
-// at all (the time did not stick). Whole seconds must keep the odd second; two seconds may round
-// either way to an even one.
 std::optional<std::chrono::nanoseconds> precisionKeeping(
     const std::optional<struct timespec>& kept) {
-    if (!kept) {
-        return std::nullopt;
-    }
-    constexpr std::array<std::chrono::nanoseconds, 6> kPrecisions{1ns, 100ns, 1us, 10ms, 1s, 2s};
-    const std::int64_t wanted = nanosecondsOf(kProbeTime);
-    const std::int64_t got = nanosecondsOf(*kept);
-    for (const std::chrono::nanoseconds precision : kPrecisions) {
-        const std::int64_t step = precision.count();
-        const std::int64_t below = wanted / step * step;
-        if (got == below || (precision == 2s && got == below + step)) {
-            return precision;
-        }
-    }
-    return std::nullopt;
+    return kept ? platform::precisionKeeping(nanosecondsOf(kProbeTime), nanosecondsOf(*kept))
+                : std::nullopt;
 }
 
 std::optional<struct timespec> modifiedTimeOf(int folder, const std::string& name) {

@@ -3,12 +3,12 @@
 #include <windows.h>
 #include <winternl.h>
 
-#include <array>
 #include <cwctype>
 #include <optional>
 #include <string>
 
 #include "platform/temporary_name.h"
+#include "platform/time_precision.h"
 #include "platform/windows/entry_facts.h"
 #include "platform/windows/native_file.h"
 #include "platform/windows/unique_handle.h"
@@ -25,24 +25,11 @@ constexpr int kTemporaryAttempts = 100;
 // of losing precision shows.
 constexpr std::int64_t kProbeTicks = kTicksFrom1601To1970 + 16'000'000'011'234'567;
 
-// The precision that turns the probe time into `kept`, or nothing when `kept` is no rounding of it
-// at all (the time did not stick). Whole seconds must keep the odd second; two seconds may round
-// either way to an even one.
+// 100 ns is Windows' own unit: a time kept whole is kept to it.
 std::optional<std::chrono::nanoseconds> precisionKeeping(std::optional<std::int64_t> kept) {
-    if (!kept) {
-        return std::nullopt;
-    }
-    constexpr std::array<std::chrono::nanoseconds, 5> kPrecisions{100ns, 1us, 10ms, 1s, 2s};
-    const std::int64_t wanted = nanosecondsSince1970(kProbeTicks);
-    const std::int64_t got = nanosecondsSince1970(*kept);
-    for (const std::chrono::nanoseconds precision : kPrecisions) {
-        const std::int64_t step = precision.count();
-        const std::int64_t below = wanted / step * step;
-        if (got == below || (precision == 2s && got == below + step)) {
-            return precision;
-        }
-    }
-    return std::nullopt;
+    return kept ? platform::precisionKeeping(nanosecondsSince1970(kProbeTicks),
+                                             nanosecondsSince1970(*kept), 100ns)
+                : std::nullopt;
 }
 
 // The probe file, made exclusively under a fresh temporary name and removed at the end.
