@@ -191,20 +191,13 @@ std::wstring fileSystemName(HANDLE folder) {
 // Opens the volume itself (not a drive letter: a folder may lie on a volume mounted in a
 // folder) from the folder's final path "\\?\Volume{guid}\...".
 UniqueHandle openVolumeOf(HANDLE folder) {
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = ::GetFinalPathNameByHandleW(folder, path.data(), MAX_PATH + 1,
-                                               FILE_NAME_NORMALIZED | VOLUME_NAME_GUID);
-    if (length > MAX_PATH) {
-        path.resize(length);
-        length = ::GetFinalPathNameByHandleW(folder, path.data(), length + 1,
-                                             FILE_NAME_NORMALIZED | VOLUME_NAME_GUID);
-    }
-    const std::size_t volumeEnd = path.find(L'}');
-    if (length == 0 || volumeEnd == std::wstring::npos) {
+    Result<std::wstring> path = finalPathOf(folder, VOLUME_NAME_GUID);
+    const std::size_t volumeEnd = path ? path->find(L'}') : std::wstring::npos;
+    if (volumeEnd == std::wstring::npos) {
         return {};
     }
-    path.resize(volumeEnd + 1);
-    return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+    path->resize(volumeEnd + 1);
+    return UniqueHandle(::CreateFileW(path->c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                       nullptr));
 }

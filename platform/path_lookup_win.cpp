@@ -47,22 +47,9 @@ Result<EntryKind> kindOfHandle(HANDLE entry) {
 
 // The path of the open folder with every link and junction resolved, "\\?\C:\…",
 // "\\?\UNC\server\share\…", or for a volume without a drive letter "\\?\Volume{…}\…".
-Result<std::wstring> finalPathOf(HANDLE folder) {
-    for (const DWORD volumeForm : {VOLUME_NAME_DOS, VOLUME_NAME_GUID}) {
-        std::wstring path(MAX_PATH, L'\0');
-        DWORD length = ::GetFinalPathNameByHandleW(folder, path.data(), MAX_PATH + 1,
-                                                   FILE_NAME_NORMALIZED | volumeForm);
-        if (length > MAX_PATH) {
-            path.resize(length);
-            length = ::GetFinalPathNameByHandleW(folder, path.data(), length + 1,
-                                                 FILE_NAME_NORMALIZED | volumeForm);
-        }
-        if (length != 0 && length <= path.size()) {
-            path.resize(length);
-            return path;
-        }
-    }
-    return lastWin32Error();
+Result<std::wstring> resolvedPathOf(HANDLE folder) {
+    auto path = finalPathOf(folder, VOLUME_NAME_DOS);
+    return path ? path : finalPathOf(folder, VOLUME_NAME_GUID);
 }
 
 // The parent of a final path, or nothing at the root of its volume or share. The root keeps its
@@ -140,7 +127,7 @@ Result<bool> isSameOrInside(const std::string& path, const FileIdentity& folder)
     if (!current) {
         return lastWin32Error();
     }
-    auto climbed = finalPathOf(current.get());
+    auto climbed = resolvedPathOf(current.get());
     if (!climbed) {
         return climbed.error();
     }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "platform/entry_kind.h"
 #include "platform/result.h"
@@ -34,6 +35,25 @@ inline Result<FileIdentity> identityOfHandle(HANDLE entry) {
     return FileIdentity{
         info.dwVolumeSerialNumber,
         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// The path of an open entry with every link and junction resolved, in the volume form asked
+// for (VOLUME_NAME_DOS: "\\?\C:\…" or "\\?\UNC\server\share\…"; VOLUME_NAME_GUID:
+// "\\?\Volume{…}\…").
+inline Result<std::wstring> finalPathOf(HANDLE entry, DWORD volumeForm) {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(entry, path.data(), MAX_PATH + 1,
+                                               FILE_NAME_NORMALIZED | volumeForm);
+    if (length > MAX_PATH) {
+        path.resize(length);
+        length = ::GetFinalPathNameByHandleW(entry, path.data(), length + 1,
+                                             FILE_NAME_NORMALIZED | volumeForm);
+    }
+    if (length == 0 || length > path.size()) {
+        return lastWin32Error();
+    }
+    path.resize(length);
+    return path;
 }
 
 // A time in Windows' 100 ns units since 1601 as nanoseconds since 1970.
