@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/qt_text.h"
+#include "app/standard_texts.h"
 #include "app/window_texts.h"
 #include "platform/process_signals.h"
 #include "platform/program_folder.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     choosePreferredWindowPlatform();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sorvik"));
+    sorvik::app::useJapaneseStandardTexts(application);
     QApplication::setWindowIcon(sorvik::app::applicationIcon());
     // Lets the desktop match the window with the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("sorvik"));

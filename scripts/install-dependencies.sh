@@ -7,6 +7,7 @@ packages=(
     libgtest-dev          # the test suite
     qt6-base-dev          # the window (Qt 6 Widgets and QtTest)
     qt6-qpa-plugins       # its X11, Wayland and offscreen platforms
+    qt6-translations-l10n # Qt's own buttons in Japanese
     fonts-ipafont-gothic  # Japanese text in the window
     dosfstools exfatprogs ntfs-3g exfat-fuse fusefat  # USB disk images for the backup-disk tests
     samba smbnetfs        # a NAS share served and mounted on 127.0.0.1 for the same tests
@@ -16,7 +17,10 @@ packages=(
     clang-tidy            # the naming and bugprone checks
     desktop-file-utils    # checks the installed menu entry
     g++-mingw-w64-x86-64-posix  # the Windows cross-build (GoogleTest from libgtest-dev's source)
+    ninja-build patch     # the static Qt for Windows, built from Debian's qt6-base source
     wine wine64           # runs the Windows suites
+    xvfb                  # an X display for the Windows window under Wine
+    zip                   # the Windows download
     locales               # the Japanese locale that gives Wine code page 932
 )
 

@@ -1,6 +1,9 @@
 // The window as a user meets it: start-up and close with the settings files, the menus and panels,
-// the window's shape, and the folder boxes' drops, drive picker and typed drive letters.
+// the window's shape, the folder boxes' drops, drive picker and typed drive letters, and the
+// toolkit's own buttons in Japanese.
 
+#include "app/dialogs.h"
+#include "app/standard_texts.h"
 #include "tests/app/support/window_fixture.h"
 
 namespace {
@@ -17,6 +20,24 @@ class WindowTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void theBoxesButtonsAreJapanese() {
+        QVERIFY(sorvik::app::useJapaneseStandardTexts(*QCoreApplication::instance()));
+        QStringList buttons;
+        ModalAnswerer answerer;
+        answerer.whileOpen = [&buttons] {
+            QStringList shown;
+            for (auto* button : QApplication::activeModalWidget()->findChildren<QPushButton*>()) {
+                shown << button->text();
+            }
+            shown.sort();
+            buttons << shown.join(QLatin1Char('|'));
+        };
+        sorvik::app::tell(nullptr, QStringLiteral("終了しました"));
+        sorvik::app::askYesNo(nullptr, QStringLiteral("削除しますか？"));
+        (void)sorvik::app::askName(nullptr, QStringLiteral("nameBox"), "リスト名");
+        QCOMPARE(buttons, (QStringList{"OK", "いいえ(&N)|はい(&Y)", "OK|キャンセル"}));
+    }
+
     void startUpAsksForTheListUntilItsNameIsProper_data() {
         QTest::addColumn<int>("settings");         // 0: none, 1: no list named, 2: not text
         QTest::addColumn<QStringList>("answers");  // a null string cancels
