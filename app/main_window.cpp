@@ -21,6 +21,7 @@
 #include "lists/list_name.h"
 #include "lists/settings_file.h"
 #include "platform/path_lookup.h"
+#include "platform/window_system.h"
 
 namespace sorvik::app {
 
@@ -56,12 +57,15 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent)
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(421, 398);
     setCentralWidget(client);
-    // 9 points at 96 dots per inch, the size the layout was drawn for. Japanese text prefers a
-    // proportional Gothic where one is installed: the fixed-pitch ones are too wide for the
-    // captions' places.
+    // 9 points at 96 dots per inch, the size the layout was drawn for, in the system's Japanese
+    // UI font.
     QFont uiFont = font();
     uiFont.setPixelSize(12);
-    uiFont.setFamilies({uiFont.family(), QStringLiteral("IPAPGothic")});
+    QStringList families;
+    for (const std::string& family : platform::uiFontFamilies(stdText(uiFont.family()))) {
+        families << qText(family);
+    }
+    uiFont.setFamilies(families);
     setFont(uiFont);
 
     boxes_ = new FolderBoxes(client);
