@@ -1,8 +1,8 @@
 #include "app/folder_boxes.h"
 
 #include <QAbstractItemView>
+#include <QDir>
 #include <QDropEvent>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -110,8 +110,9 @@ void FolderBoxes::drop(Column column, const QMimeData& dropped) {
         return;
     }
     std::string& folder = entryIn(pair_, column);
-    folder =
-        engine::withTrailingSeparator(QFile::encodeName(urls.first().toLocalFile()).toStdString());
+    // Qt gives "/" on every system; the box shows the path as the system writes it.
+    folder = engine::withTrailingSeparator(
+        stdText(QDir::toNativeSeparators(urls.first().toLocalFile())));
     boxes_[at(column)]->setText(qText(folder));
 }
 

@@ -61,11 +61,40 @@ export SORVIK_TEST_CODE_PAGE=932
 
 # ctest can stall while Wine starts its server on demand for the first test: start it (and
 # create or update the prefix) first, and stop it however the run ends.
-trap '"${as_user[@]}" wineserver -k 2>/dev/null || true' EXIT
+display_server=
+stop_servers() {
+    "${as_user[@]}" wineserver -k 2>/dev/null || true
+    [[ -z $display_server ]] || kill "$display_server" 2>/dev/null || true
+}
+trap stop_servers EXIT
 # Fails when one already serves the prefix: that one is used. Its output is not kept, since the
 # server outlives this line and would hold a pipe that reads this script's output open.
 "${as_user[@]}" wineserver -p >/dev/null 2>&1 || true
 "${as_user[@]}" wine cmd /c exit
+
+# The window's tests show real windows through Wine, on a display of their own unless one is
+# given. Xvfb writes the number it chose to the file once it takes connections.
+if [[ -z ${DISPLAY:-} ]] && command -v Xvfb >/dev/null; then
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    display_server=$!
+    for _ in $(seq 100); do
+        [[ -s $display_file ]] && break
+        sleep 0.1
+    done
+    export DISPLAY=:$(cat "$display_file")
+    rm -f "$display_file"
+fi
+# Windows has Japanese fonts and Wine has none: Debian's IPA Gothic stands in for them, under
+# the name of Windows' own Japanese UI font as well.
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+if [[ ! -e $fonts/ipagp.ttf ]]; then
+    for font in /usr/share/fonts/opentype/ipafont-gothic/ipag{,p}.ttf; do
+        "${as_user[@]}" ln -sf "$font" "$fonts/"
+    done
+    "${as_user[@]}" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' \
+        /d IPAPGothic /f >/dev/null
+fi
 
 # Two jobs halve the time on two cores (about 10 s against 19 s); each test is a process of
 # its own, and the started server serves them all.

@@ -94,8 +94,9 @@ class PathListTest : public QObject {
         QVERIFY(p.panel.listPath().empty() && p.columnTexts(0).isEmpty() && p.panel.save());
         QCOMPARE(fileBytes(p.path("bad.lst")), std::string("/src\r\n\x81\r\n"));
         p.panel.open(p.path("none/x.lst"));  // a missing list that cannot be created is told
-        QCOMPARE(answerer.texts.last(), (boxText(text::kFileUnwritable, p.path("none/x.lst"),
-                                                 std::errc::no_such_file_or_directory)));
+        QCOMPARE(answerer.texts.last(),
+                 (boxText(text::kFileUnwritable, p.path("none/x.lst"),
+                          std::errc::no_such_file_or_directory, 3 /* ERROR_PATH_NOT_FOUND */)));
     }
 
     void switchingSavesTheCurrentListThenLoadsTheOther_data() {
@@ -239,7 +240,13 @@ class PathListTest : public QObject {
         const QStringList sources[] = {{"/s0", "/s1", "/s2", "/new"},
                                        {"/s0", "/s2"},
                                        {"xs0", "xs1", "xs2"},
+#ifdef _WIN32
+                                       { "E:0",
+                                         "E:1",
+                                         "E:2" }};
+#else
                                        {"/media/usb", "/media/usb", "/media/usb"}};
+#endif
         for (int edit = 0; edit < 4; ++edit) {
             Panel p;
             fs::remove(p.path("A.lst"));
@@ -249,7 +256,7 @@ class PathListTest : public QObject {
             edit == 0   ? p.panel.addPair({"/new", "/b"})
             : edit == 1 ? p.panel.deleteSelectedPair()
             : edit == 2 ? p.panel.swapDriveLetter(Column::source, "/", "x")
-                        : p.panel.moveToDrive(Column::source, "/media/usb");
+                        : p.panel.moveToDrive(Column::source, kDriveMove.drive);
             QCOMPARE(answerer.texts.last(), qText(text::kNoListSelected));
             QCOMPARE(p.columnTexts(0), sources[edit]);
             QVERIFY(!p.panel.selectedRow() || edit >= 2);
@@ -260,7 +267,7 @@ class PathListTest : public QObject {
     void aColumnRewriteAsksThenChangesOneColumn_data() {
         QTest::addColumn<Rewrite>("c");
         const QStringList mixed{"c:/x", "C:/y", "d:/z", "/c", ""};
-        const QStringList media{"/media/old/data/", "/home"};
+        const QStringList media = kDriveMove.before;
         QTest::newRow("c to d, either case")
             << Rewrite{0, "c", "d", true, mixed, {"d:/x", "d:/y", "d:/z", "/c", ""}};
         QTest::newRow("C to D in the backups, as typed")
@@ -270,8 +277,7 @@ class PathListTest : public QObject {
         QTest::newRow("beyond the BMP")
             << Rewrite{0, "😀", "c", true, {"😀/x", "写/y"}, {"c/x", "写/y"}};
         QTest::newRow("letters, answered No") << Rewrite{0, "c", "d", false, {"c:/x"}, {"c:/x"}};
-        QTest::newRow("drive, backups")
-            << Rewrite{1, "drive", "", true, media, {"/media/usb/data/", "/media/usb"}};
+        QTest::newRow("drive, backups") << Rewrite{1, "drive", "", true, media, kDriveMove.after};
         QTest::newRow("drive, answered No") << Rewrite{0, "drive", "", false, media, media};
         QTest::newRow("drive, an empty list is asked about and saved")
             << Rewrite{0, "drive", "", true, {}, {}};
@@ -293,7 +299,7 @@ class PathListTest : public QObject {
         QSignalSpy redrawn(p.view(c.column).model(), &QAbstractItemModel::dataChanged);
         ModalAnswerer answerer(c.yes ? QMessageBox::Yes : QMessageBox::No);
         const bool drive = c.from == "drive";
-        drive ? p.panel.moveToDrive(Column(c.column), "/media/usb")
+        drive ? p.panel.moveToDrive(Column(c.column), kDriveMove.drive)
               : p.panel.swapDriveLetter(Column(c.column), c.from, c.to);
         QCOMPARE(answerer.titles, QStringList{"Sorvik"});
         QCOMPARE(answerer.texts,

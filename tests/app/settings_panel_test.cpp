@@ -127,9 +127,10 @@ class SettingsPanelTest : public QObject {
         ModalAnswerer answerer;
         p.find<QAction>("deleteListItem").trigger();
         QCOMPARE(answerer.texts,
-                 before == 2 ? QStringList{boxText("ファイルを削除できませんでした。",
-                                                   p.path("B.lst"), std::errc::is_a_directory)}
-                             : QStringList());
+                 before == 2
+                     ? QStringList{boxText("ファイルを削除できませんでした。", p.path("B.lst"),
+                                           std::errc::is_a_directory, 5 /* ERROR_ACCESS_DENIED */)}
+                     : QStringList());
         const bool gone = !selected.isEmpty() && before < 2;
         QCOMPARE(p.deleted, gone ? QList<std::string>{p.path("B.lst")} : QList<std::string>());
         QCOMPARE(fs::exists(p.path("B.lst")), !gone);
