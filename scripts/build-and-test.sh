@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds Sorvik and runs every test twice: in a normal build, and in a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer, with clang-tidy's checks between the two; then
-# runs each fuzz target for a while; then cross-builds the Windows executables and runs the core
-# suites under Wine with code page 932.
+# runs each fuzz target for a while; then cross-builds the Windows executables (and, once, the
+# static Qt they link), runs every suite under Wine with code page 932 and packs the Windows zip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,3 +30,5 @@ bash scripts/fuzz.sh
 echo "== Windows build, tests under Wine"
 bash scripts/build-windows.sh build-windows
 bash scripts/test-windows.sh build-windows
+echo "== Windows zip"
+bash scripts/package-windows.sh build-windows
