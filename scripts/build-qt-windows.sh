@@ -2,7 +2,7 @@
 # Builds the static Qt that sorvik.exe links, for 64-bit Windows, from Debian's own qt6-base
 # source (Debian ships no Qt for Windows), and prints its install folder as the last line.
 #
-# The build takes half an hour or more on two cores, so it is done once into a cache folder
+# The build takes about ten minutes on two cores, so it is done once into a cache folder
 # outside the checkout, named after the Qt version and a digest of this configuration, and
 # reused afterwards. The host tools (moc, rcc, uic) are Debian's Qt of the same version.
 set -euo pipefail
@@ -71,7 +71,7 @@ for fix in $(grep -E '^cve-' debian/patches/series || true); do
 done
 
 started=$(date +%s)
-echo "build-qt-windows.sh: building Qt $upstream for Windows (10-45 min on two cores);" \
+echo "build-qt-windows.sh: building Qt $upstream for Windows (about 10 min on two cores);" \
     "log in $work/build.log" >&2
 if ! { cmake -S "$source" -B build "${options[@]}" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_INSTALL_PREFIX="$prefix.partial" &&
