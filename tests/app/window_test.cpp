@@ -6,10 +6,6 @@
 #include "app/standard_texts.h"
 #include "tests/app/support/window_fixture.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace {
 
 using namespace sorvik::test;

@@ -60,19 +60,18 @@ inline QString boxText(std::string_view message, const std::string& path, std::e
         return text;
     }
 #ifdef _WIN32
-    if (windowsError == 0) {
-        return text + '\n' + qText(std::make_error_code(reason).message());
+    if (windowsError != 0) {
+        wchar_t* reasonText = nullptr;
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                           FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, windowsError, 0, reinterpret_cast<wchar_t*>(&reasonText), 0,
+                       nullptr);
+        text += '\n' + QString::fromWCharArray(reasonText).trimmed();
+        LocalFree(reasonText);
+        return text;
     }
-    wchar_t* reasonText = nullptr;
-    FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, windowsError, 0, reinterpret_cast<wchar_t*>(&reasonText), 0, nullptr);
-    text += '\n' + QString::fromWCharArray(reasonText).trimmed();
-    LocalFree(reasonText);
-    return text;
-#else
-    return text + '\n' + qText(std::make_error_code(reason).message());
 #endif
+    return text + '\n' + qText(std::make_error_code(reason).message());
 }
 
 // A file's bytes, or a marker when there is none, so a test fails on a comparison.
