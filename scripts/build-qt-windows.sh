@@ -53,9 +53,12 @@ work=$cache/qt-$upstream-work-$key
 rm -rf "$work" "$prefix.partial"
 mkdir -p "$work"/{apt-lists/partial,apt-parts,apt-cache/archives/partial}
 cd "$work"
-# A private sources list, so the machine's own apt configuration is left alone.
-echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg]" \
-    "http://deb.debian.org/debian bookworm main" >sources.list
+# A private sources list, so the machine's own apt configuration is left alone. It has the
+# updates and security suites too: the installed qt6-base may come from either.
+for suite in "debian bookworm" "debian bookworm-updates" "debian-security bookworm-security"; do
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg]" \
+        "http://deb.debian.org/${suite% *} ${suite#* } main"
+done >sources.list
 apt_options=(-o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts="$work/apt-parts"
     -o Dir::State::Lists="$work/apt-lists" -o Dir::Cache="$work/apt-cache"
     -o APT::Sandbox::User="$(id -un)")
