@@ -5,11 +5,15 @@
   B  20 files of 50 MiB each (a random 1 MiB block repeated, with a per-file header)
   C  20,000 folders holding one small file each
   D  200,000 empty files in 10,000 folders
+  G10, G50, G200  10,000, 50,000 and 200,000 files of 1-16 KiB, about 20 per folder, depth up
+     to 6, built like A: the same shape at three sizes, to see how time per file grows
 
 Everything is derived from a fixed seed, so two runs give identical trees (contents, names,
 sizes and modification times).  Standard library only.
 
-Usage: generate_trees.py ROOT [--trees ABCD] [--force]
+Usage: generate_trees.py ROOT [--trees A B G10 ...] [--scale F] [--force]
+  --trees also takes the single letters run together, as in "--trees ABCD".
+  --scale shrinks the G trees (e.g. 0.01 for a quick try of the scripts); A-D keep their size.
 """
 
 import argparse
@@ -77,11 +81,24 @@ def fresh_dir(path, force):
     return True
 
 
+FILES_PER_FOLDER = 20
+# Files in the growth trees, by name.
+GROWTH_TREES = {"G10": 10_000, "G50": 50_000, "G200": 200_000}
+ALL_TREES = ["A", "B", "C", "D", *GROWTH_TREES]
+
+
 def build_a(root, rng, pool):
     """50,000 files of 1-16 KiB in 2,500 folders up to depth 6 (depth 1 = direct child)."""
-    folders_total, files_total, max_depth = 2500, 50_000, 6
+    return build_small_files(root, rng, pool, 50_000)
+
+
+def build_small_files(root, rng, pool, files_total):
+    """Files of 1-16 KiB, FILES_PER_FOLDER per folder on average, folders up to depth 6.
+
+    Tree A and the growth trees come from here, so they differ only in size."""
+    folders_total, max_depth = max(1, files_total // FILES_PER_FOLDER), 6
     # Random tree: each new folder picks a parent among the existing ones that are not yet at
-    # the maximum depth.  The root itself counts as depth 0 and is not one of the 2,500.
+    # the maximum depth.  The root itself counts as depth 0 and is not counted as a folder.
     folders = [(root, 0)]
     open_parents = [0]
     for i in range(folders_total):
@@ -167,27 +184,38 @@ def build_d(root, rng):
 def main():
     parser = argparse.ArgumentParser(description="Create Sorvik benchmark trees.")
     parser.add_argument("root", help="folder to create the trees in (as ROOT/A, ROOT/B, ...)")
-    parser.add_argument("--trees", default="ABCD",
-                        help="which trees to build, e.g. 'AB' (default: ABCD)")
+    parser.add_argument("--trees", nargs="+", default=["ABCD"],
+                        help="which trees to build: A B C D G10 G50 G200, or letters run "
+                             "together as in 'AB' (default: ABCD)")
+    parser.add_argument("--scale", type=float, default=1.0,
+                        help="factor for the number of files of the G trees (default: 1)")
     parser.add_argument("--force", action="store_true",
                         help="remove and rebuild a tree that exists already")
     args = parser.parse_args()
 
-    wanted = args.trees.upper()
-    if not wanted or any(t not in "ABCD" for t in wanted):
-        parser.error("--trees takes letters out of A, B, C, D")
+    wanted = set()
+    for word in args.trees:
+        word = word.upper()
+        if word in GROWTH_TREES:
+            wanted.add(word)
+        elif word and all(t in "ABCD" for t in word):
+            wanted.update(word)
+        else:
+            parser.error(f"unknown tree {word!r}; trees are {', '.join(ALL_TREES)}")
+    if not 0 < args.scale <= 1:
+        parser.error("--scale takes a factor above 0 and at most 1")
     os.makedirs(args.root, exist_ok=True)
 
     # One generator per tree so that building only some trees gives the same result.
     pool = None
-    for tree in "ABCD":
+    for tree in ALL_TREES:
         if tree not in wanted:
             continue
         rng = random.Random(f"{SEED}-{tree}")
         path = os.path.join(args.root, tree)
         if not fresh_dir(path, args.force):
             continue
-        if pool is None and tree in "AC":
+        if pool is None and tree not in "BD":
             pool = random.Random(f"{SEED}-pool").randbytes(16 * MIB)
         start = time.monotonic()
         if tree == "A":
@@ -196,8 +224,11 @@ def main():
             files, folders = build_b(path, rng)
         elif tree == "C":
             files, folders = build_c(path, rng, pool)
-        else:
+        elif tree == "D":
             files, folders = build_d(path, rng)
+        else:
+            count = max(FILES_PER_FOLDER, round(GROWTH_TREES[tree] * args.scale))
+            files, folders = build_small_files(path, rng, pool, count)
         print(f"tree {tree}: {files} files, {folders} folders in {path} "
               f"({time.monotonic() - start:.1f} s)")
 

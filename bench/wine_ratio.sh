@@ -9,6 +9,7 @@
 #   TREE         source tree        (default: WORK/trees/A, made by generate_trees.py)
 #   WORK         work folder        (default: bench/work)
 #   ROUNDS       interleaved rounds (default: 7)
+#   JOBS         when set, both programs run with --jobs JOBS (default: unset, their own choice)
 #   WINEPREFIX   Wine prefix        (default: ~/.cache/sorvik/wine-prefix, as the Windows tests)
 set -euo pipefail
 
@@ -20,6 +21,8 @@ TREE=${TREE:-$WORK/trees/A}
 ROUNDS=${ROUNDS:-7}
 export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/sorvik/wine-prefix}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+jobs_opt=()
+[[ -z ${JOBS:-} ]] || jobs_opt=(--jobs "$JOBS")
 
 [[ -d $TREE ]] || python3 "$BENCH_DIR/generate_trees.py" "$WORK/trees" --trees A
 copies=$WORK/wine-copies
@@ -41,17 +44,19 @@ median() { sort -g | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+
 
 full=() rerun=()
 for round in $(seq 1 "$ROUNDS"); do
-    linux=$(seconds "$LINUX_CLI" run "$TREE" "$copies/linux-$round" --quiet)
+    linux=$(seconds "$LINUX_CLI" run "$TREE" "$copies/linux-$round" --quiet "${jobs_opt[@]}")
     windows=$(seconds wine "$WINDOWS_CLI" run "$(winepath -w "$TREE")" \
-        "$(winepath -w "$copies")\\windows-$round" --quiet)
+        "$(winepath -w "$copies")\\windows-$round" --quiet "${jobs_opt[@]}")
     full+=("$(echo "$windows / $linux" | bc -l)")
-    linux_again=$(seconds "$LINUX_CLI" run "$TREE" "$copies/linux-$round" --time-rule --quiet)
+    linux_again=$(seconds "$LINUX_CLI" run "$TREE" "$copies/linux-$round" --time-rule --quiet \
+        "${jobs_opt[@]}")
     windows_again=$(seconds wine "$WINDOWS_CLI" run "$(winepath -w "$TREE")" \
-        "$(winepath -w "$copies")\\windows-$round" --time-rule --quiet)
+        "$(winepath -w "$copies")\\windows-$round" --time-rule --quiet "${jobs_opt[@]}")
     rerun+=("$(echo "$windows_again / $linux_again" | bc -l)")
     printf 'round %d: full %.2f s / %.2f s, re-run %.2f s / %.2f s (Wine / Linux)\n' \
         "$round" "$windows" "$linux" "$windows_again" "$linux_again"
 done
+[[ -z ${JOBS:-} ]] || echo "both with --jobs $JOBS"
 printf 'median Wine/Linux: full backup %.2f, unchanged re-run %.2f\n' \
     "$(printf '%s\n' "${full[@]}" | median)" "$(printf '%s\n' "${rerun[@]}" | median)"
 echo "copies left in $copies"
