@@ -3,14 +3,18 @@
 #include <algorithm>
 #include <functional>
 #include <set>
+#include <thread>
 
 #include "engine/error_report.h"
 #include "engine/messages.h"
 #include "engine/path_rules.h"
+#include "engine/work_queue.h"
+#include "engine/worker_count.h"
 #include "platform/disk_traits.h"
 #include "platform/path_lookup.h"
 #include "platform/path_text.h"
 #include "platform/separator.h"
+#include "platform/storage_kind.h"
 
 namespace sorvik::engine {
 
@@ -32,7 +36,11 @@ RunOutcome BackupEngine::singleRun() {
         if (auto refused = refusePair(source, backup, backupIdentity)) {
             outcome = *refused;
         } else {
-            scan_.scan(source, backupIdentity);
+            WorkQueue queue(workerCount(requestedJobs_, std::thread::hardware_concurrency(),
+                                        platform::storageKindOf(source),
+                                        platform::storageKindOf(backup)));
+            scan_.scan(source, backupIdentity, &queue);
+            sync_.useQueue(queue);
             outcome = backUpScannedFolders();
             if (outcome == RunOutcome::completed) {
                 flushBackup(backup);
@@ -136,13 +144,13 @@ RunOutcome BackupEngine::backUpScannedFolders() {
         const std::string destination =
             destinationFolder(host_.backupFolder(), folders[i], sourceLength);
         const std::string_view relative = relativePart(folders[i], sourceLength);
-        host_.setCaption(destination);
+        sync_.showCaption(destination);
         ++stats_.folders;
         DestinationFolder made;
         if (i == 0) {
             made = sync_.ensureFolder(destination);
         } else if (failed.contains(parentFolder(destination)) || !backupFolder_) {
-            errors_.add(text::kFolderError, destination);
+            sync_.addError(text::kFolderError, destination);
         } else {
             made = sync_.ensureFolder(*backupFolder_, relative, destination);
         }
@@ -161,15 +169,14 @@ RunOutcome BackupEngine::backUpScannedFolders() {
                 learnDisk(destination);
             }
         }
-        // Opened from the source folder's handle, never through a link swapped in since the scan.
-        const platform::Result<Folder> source = scan_.sourceFolder() != nullptr
-                                                    ? scan_.sourceFolder()->openBelow(relative)
-                                                    : platform::Result<Folder>(std::make_error_code(
-                                                          std::errc::no_such_file_or_directory));
         const bool reported =
             std::find(unlisted.begin(), unlisted.end(), folders[i]) != unlisted.end();
-        sync_.syncFiles(source, folders[i], made, destination, reported);
+        // The source folder is opened from its top folder's handle, never through a link swapped
+        // in since the scan.
+        sync_.syncFiles(scan_.sourceFolder(), relative, folders[i], std::move(made), destination,
+                        reported);
     }
+    sync_.finish();
     return RunOutcome::completed;
 }
 

@@ -33,6 +33,10 @@ class BackupEngine {
     // While set, single runs leave the report to the batch they are part of.
     bool inBatch = false;
 
+    // How many files a run works on at once: 1 is one at a time, 0 lets the run choose from the
+    // machine's cores and the kinds of disk of the pair.
+    void requestJobs(unsigned jobs) { requestedJobs_ = jobs; }
+
     const ErrorText& errors() const { return errors_; }
     const RunStats& stats() const { return stats_; }
     const FolderScan& scan() const { return scan_; }
@@ -53,6 +57,7 @@ class BackupEngine {
     void flushBackup(const std::string& backup);
 
     RunHost& host_;
+    unsigned requestedJobs_ = 0;
     RunStats stats_;
     ErrorText errors_;
     FolderScan scan_;

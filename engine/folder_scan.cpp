@@ -20,7 +20,8 @@ bool FolderScan::isScannableSource(const std::string& top) {
     return kind && *kind == platform::EntryKind::folder;
 }
 
-void FolderScan::scan(const std::string& top, std::optional<platform::FileIdentity> excluded) {
+void FolderScan::scan(const std::string& top, std::optional<platform::FileIdentity> excluded,
+                      WorkQueue* queue) {
     folders_.clear();
     unlisted_.clear();
     top_.reset();
@@ -33,13 +34,15 @@ void FolderScan::scan(const std::string& top, std::optional<platform::FileIdenti
     currentLevel_.clear();
     if (auto opened = platform::Folder::open(top)) {
         top_.emplace(std::move(*opened));
-        collectSubfolders(top, currentLevel_);
+        Listing listing;
+        list(top, listing);
+        collect(top, listing, currentLevel_);
     } else {
         unlisted_.push_back(top);
     }
     host_.setCaption(text::kScanning);
     while (!currentLevel_.empty()) {
-        scanNextLevel();
+        scanNextLevel(queue != nullptr && queue->workers() > 0 ? queue : nullptr);
     }
     // Collected first and sorted once: every folder sorts after its parent, whose entry is a
     // prefix of its own. The source text is put in front rather than sorted in: written with more
@@ -48,21 +51,35 @@ void FolderScan::scan(const std::string& top, std::optional<platform::FileIdenti
     folders_.insert(folders_.begin(), top);
 }
 
-void FolderScan::scanNextLevel() {
+void FolderScan::scanNextLevel(WorkQueue* queue) {
+    std::vector<Listing> listings(currentLevel_.size());
+    if (queue != nullptr) {
+        for (std::size_t i = 0; i < listings.size(); ++i) {
+            queue->submit([this, &listings, i, queue] {
+                list(currentLevel_[i], listings[i]);
+                queue->markDone(listings[i].done);
+            });
+        }
+    }
     std::vector<std::string> nextLevel;
-    for (const std::string& folder : currentLevel_) {
-        collectSubfolders(folder, nextLevel);
+    for (std::size_t i = 0; i < listings.size(); ++i) {
+        if (queue != nullptr) {
+            queue->waitFor(listings[i].done);
+        } else {
+            list(currentLevel_[i], listings[i]);
+        }
+        collect(currentLevel_[i], listings[i], nextLevel);
     }
     currentLevel_ = std::move(nextLevel);
 }
 
-void FolderScan::collectSubfolders(const std::string& folder, std::vector<std::string>& nextLevel) {
+void FolderScan::list(const std::string& folder, Listing& listing) const {
     // Found as real folders, never through a link: one swapped in since fails to open.
     auto opened = top_->openBelow(relativePart(folder, topLength_));
     auto subfolders =
         opened ? opened->subfolders() : platform::Result<std::vector<std::string>>(opened.error());
     if (!subfolders) {
-        unlisted_.push_back(folder);
+        listing.failed = true;
         return;
     }
     for (const std::string& name : *subfolders) {
@@ -72,7 +89,17 @@ void FolderScan::collectSubfolders(const std::string& folder, std::vector<std::s
                 continue;
             }
         }
-        std::string path = childPath(folder, name);
+        listing.subfolders.push_back(childPath(folder, name));
+    }
+}
+
+void FolderScan::collect(const std::string& folder, Listing& listing,
+                         std::vector<std::string>& nextLevel) {
+    if (listing.failed) {
+        unlisted_.push_back(folder);
+        return;
+    }
+    for (std::string& path : listing.subfolders) {
         nextLevel.push_back(path);
         folders_.push_back(std::move(path));
     }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/run_host.h"
+#include "engine/work_queue.h"
 #include "platform/entry_kind.h"
 #include "platform/folder.h"
 
@@ -23,8 +25,10 @@ class FolderScan {
     // are the full paths of the folders below it, ordered without regard to case, so each stands
     // after its parent. A source that cannot be scanned shows the not-found message and leaves the
     // list empty. The folder `excluded` (the backup folder, when it lies inside the source) is
-    // left out together with everything below it, so backups never nest.
-    void scan(const std::string& top, std::optional<platform::FileIdentity> excluded = {});
+    // left out together with everything below it, so backups never nest. The workers of `queue`,
+    // if any, list the folders of each level at once.
+    void scan(const std::string& top, std::optional<platform::FileIdentity> excluded = {},
+              WorkQueue* queue = nullptr);
 
     const std::vector<std::string>& folders() const { return folders_; }
 
@@ -36,10 +40,18 @@ class FolderScan {
     const platform::Folder* sourceFolder() const { return top_ ? &*top_ : nullptr; }
 
   private:
+    // The subfolders of one folder, or that it could not be listed.
+    struct Listing {
+        std::vector<std::string> subfolders;  // full paths
+        bool failed = false;
+        std::atomic<bool> done{false};
+    };
+
     // One level step: lists every folder of currentLevel_, collecting the next level (also in
-    // folders_), then makes that level the current one.
-    void scanNextLevel();
-    void collectSubfolders(const std::string& folder, std::vector<std::string>& nextLevel);
+    // folders_) in the order of the level, then makes that level the current one.
+    void scanNextLevel(WorkQueue* queue);
+    void list(const std::string& folder, Listing& listing) const;
+    void collect(const std::string& folder, Listing& listing, std::vector<std::string>& nextLevel);
 
     RunHost& host_;
     std::optional<platform::FileIdentity> excluded_;

@@ -1,11 +1,7 @@
 #include "engine/folder_sync.h"
 
-#include <algorithm>
-#include <unordered_set>
-
 #include "engine/messages.h"
 #include "engine/path_rules.h"
-#include "platform/name_order.h"
 #include "platform/path_lookup.h"
 
 namespace sorvik::engine {
@@ -15,140 +11,66 @@ using platform::Folder;
 
 namespace {
 
-// Handing a folder's look-ups to the second thread costs about as much as a few look-ups.
-constexpr std::size_t kFilesWorthLookingUpAhead = 4;
+// Folders listed, looked up or copied ahead of the one being reported, per worker: enough to keep
+// every worker busy while the run waits for a large file, few enough to hold little memory.
+constexpr std::size_t kFoldersAheadPerWorker = 8;
 
 }  // namespace
 
-void FolderSync::syncFiles(const platform::Result<Folder>& source, const std::string& sourcePath,
-                           const DestinationFolder& backupFolder, const std::string& backupPath,
-                           bool readErrorReported) {
-    const std::string sourcePrefix = withTrailingSeparator(sourcePath);
-    const std::string backupPrefix = withTrailingSeparator(backupPath);
+void FolderSync::useQueue(WorkQueue& queue) {
+    queue_ = &queue;
+}
 
-    auto files = source ? source->ordinaryFiles()
-                        : platform::Result<std::vector<std::string>>(source.error());
-    if (!files) {
-        if (!readErrorReported) {
-            errors_.add(text::kReadError, sourcePath);
-        }
-        return;
-    }
-    const Folder* backup = &*backupFolder.folder;
-    const FolderState backupFolderState = backupFolder.state;
-    if (backupFolderState == FolderState::existing) {
-        removeLeftoverTemporaries(*backup, backupPrefix);
-    }
-
-    const RunOptions options = host_.options();
-    const auto granularity = options.timeRule
-                                 ? std::max(source->timeGranularity(), disk_.timePrecision)
-                                 : std::chrono::nanoseconds(1);
-    FolderPair pair{*source,
-                    *backup,
-                    sourcePrefix,
-                    backupPrefix,
-                    options,
-                    granularity,
-                    backupFolderState == FolderState::created,
-                    {},
-                    {}};
-    if (!pair.backupIsNew && (options.sizeRule || options.timeRule) &&
-        files->size() >= kFilesWorthLookingUpAhead) {
-        lookUpBothSides(pair, *files);
-    }
-    // On a disk that ignores case, names that differ only in case would land on one file: the
-    // first name the run may write claims it, even when it is up to date.
-    std::unordered_set<std::string> namesOnDisk;
-    for (std::size_t i = 0; i < files->size(); ++i) {
-        const std::string& name = (*files)[i];
-        const bool excluded =
-            options.extensionRule && hasExcludedExtension(name, options.excludedExtensions);
-        if (disk_.ignoresCase && !excluded &&
-            !namesOnDisk.insert(platform::foldCase(name)).second) {
-            errors_.add(text::kCopyError, sourcePrefix + name);
-            continue;
-        }
-        const FileDecision decision = decide(pair, i, name);
-        if (decision == FileDecision::leave) {
-            ++stats_.filesSkipped;
-            continue;
-        }
-        host_.setCaption(backupPrefix + name);
-        copyOne(pair, name, decision);
+void FolderSync::syncFiles(const Folder* sourceTop, std::string_view relative,
+                           const std::string& sourcePath, DestinationFolder backup,
+                           const std::string& backupPath, bool readErrorReported) {
+    const bool backupIsNew = backup.state == FolderState::created;
+    FolderJob::Setup setup{sourceTop,
+                           std::string(relative),
+                           std::move(*backup.folder),
+                           backupIsNew,
+                           sourcePath,
+                           backupPath,
+                           report_.host.options(),
+                           disk_,
+                           readErrorReported,
+                           queue_->workers() == 0 ? &lookAhead_ : nullptr};
+    FolderJob& job = *pending_.emplace_back(std::make_unique<FolderJob>(std::move(setup), *queue_));
+    queue_->submit([&job] { job.plan(); });
+    // With no workers nothing may run ahead: each folder is done before the next one is made.
+    const std::size_t ahead = kFoldersAheadPerWorker * queue_->workers();
+    reportDone(false);
+    while (pending_.size() > ahead) {
+        reportDone(true);
     }
 }
 
-void FolderSync::lookUpBothSides(FolderPair& pair, const std::vector<std::string>& names) {
-    worker_.start([&] { pair.sourceInfos = pair.source.fileInfos(names); });
-    pair.backupInfos = pair.backup.fileInfos(names);
-    worker_.wait();
+void FolderSync::showCaption(std::string_view caption) {
+    if (pending_.empty()) {
+        report_.host.setCaption(caption);
+    } else {
+        pending_.back()->addNote({{}, std::string(caption)});
+    }
 }
 
-FileDecision FolderSync::decide(const FolderPair& pair, std::size_t index,
-                                const std::string& name) {
-    const RunOptions& options = pair.options;
-    if (options.extensionRule && hasExcludedExtension(name, options.excludedExtensions)) {
-        return FileDecision::leave;
+void FolderSync::addError(std::string_view label, std::string_view path) {
+    if (pending_.empty()) {
+        report_.errors.add(label, path);
+    } else {
+        pending_.back()->addNote({label, std::string(path)});
     }
-    if (pair.backupIsNew) {
-        return FileDecision::copy;  // a folder this run has just made holds no backup file
-    }
-    const auto backupInfo =
-        pair.backupInfos.empty() ? pair.backup.fileInfo(name) : pair.backupInfos[index];
-    if (!backupInfo) {
-        errors_.add(text::kReadError, pair.backupPath + name);
-        return FileDecision::leave;
-    }
-    if (backupInfo->kind != EntryKind::ordinaryFile) {
-        return FileDecision::copy;
-    }
-    if (!options.sizeRule && !options.timeRule) {
-        return FileDecision::replace;
-    }
-    const auto sourceInfo =
-        pair.sourceInfos.empty() ? pair.source.fileInfo(name) : pair.sourceInfos[index];
-    if (!sourceInfo || sourceInfo->kind != EntryKind::ordinaryFile) {
-        errors_.add(text::kReadError, pair.sourcePath + name);
-        return FileDecision::leave;
-    }
-    if (options.sizeRule && backupInfo->size >= sourceInfo->size) {
-        return FileDecision::leave;
-    }
-    if (options.timeRule &&
-        isSameOrNewer(backupInfo->modifiedNs, sourceInfo->modifiedNs, pair.timeGranularity)) {
-        return FileDecision::leave;
-    }
-    return FileDecision::replace;
 }
 
-void FolderSync::copyOne(const FolderPair& pair, const std::string& name, FileDecision decision) {
-    const bool placeholder = pair.options.placeholder;
-    const platform::CopyResult result =
-        placeholder ? platform::createEmptyFile(pair.backup, name)
-                    : platform::copyFile(pair.source, name, pair.backup, name,
-                                         {.setTimeAfterClose = disk_.setTimeAfterClose});
-    if (!result.failed()) {
-        if (placeholder) {
-            ++stats_.filesCreatedEmpty;
-        } else {
-            ++stats_.filesCopied;
-            stats_.bytesCopied += result.bytesCopied;
-        }
-        return;
+void FolderSync::finish() {
+    while (!pending_.empty()) {
+        reportDone(true);
     }
-    // The new file only ever replaces the old one by a rename, so a failed copy leaves the old
-    // backup as it was: it could not be replaced, which is what the delete entry reports.
-    if (decision == FileDecision::replace) {
-        errors_.add(text::kDeleteError, pair.backupPath + name);
-    }
-    errors_.add(text::kCopyError, pair.sourcePath + name);
 }
 
-void FolderSync::removeBackupFile(const Folder& folder, const std::string& name,
-                                  std::string_view shownPath) {
-    if (folder.removeFile(name)) {
-        errors_.add(text::kDeleteError, shownPath);
+void FolderSync::reportDone(bool wait) {
+    while (!pending_.empty() && pending_.front()->report(report_, wait)) {
+        pending_.pop_front();
+        wait = false;
     }
 }
 
@@ -187,7 +109,7 @@ DestinationFolder FolderSync::ensureFolder(const std::string& shownPath) {
         }
     }
     if (made.state == FolderState::failed) {
-        errors_.add(text::kFolderError, shownPath);
+        addError(text::kFolderError, shownPath);
     }
     return made;
 }
@@ -216,20 +138,9 @@ DestinationFolder FolderSync::ensureFolder(const Folder& backupFolder, std::stri
         }
     }
     if (made.state == FolderState::failed) {
-        errors_.add(text::kFolderError, shownPath);
+        addError(text::kFolderError, shownPath);
     }
     return made;
-}
-
-void FolderSync::removeLeftoverTemporaries(const Folder& backup, const std::string& backupPath) {
-    // Best effort: a folder that cannot be listed here shows its trouble when files are written.
-    const auto leftovers = backup.leftoverTemporaries();
-    if (!leftovers) {
-        return;
-    }
-    for (const std::string& name : *leftovers) {
-        removeBackupFile(backup, name, backupPath + name);
-    }
 }
 
 }  // namespace sorvik::engine

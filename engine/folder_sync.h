@@ -1,17 +1,17 @@
 #pragma once
 
-#include <chrono>
-#include <optional>
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "engine/background_worker.h"
 #include "engine/error_text.h"
+#include "engine/folder_job.h"
 #include "engine/run_host.h"
 #include "engine/run_stats.h"
+#include "engine/work_queue.h"
 #include "platform/disk_traits.h"
-#include "platform/file_copy.h"
 #include "platform/folder.h"
 
 namespace sorvik::engine {
@@ -19,34 +19,41 @@ namespace sorvik::engine {
 // What ensureFolder found or did. A folder it made is new and holds no leftovers to clear.
 enum class FolderState { existing, created, failed };
 
-// A destination folder as ensureFolder left it: what it found or did, and the folder, opened, unless
-// that failed.
+// A destination folder as ensureFolder left it: what it found or did, and the folder, opened,
+// unless that failed.
 struct DestinationFolder {
     FolderState state = FolderState::failed;
     std::optional<platform::Folder> folder;
 };
 
-// What decide() chose for one file.
-enum class FileDecision { leave, copy, replace };
-
-// Brings one backup folder up to date with one source folder, file by file, and holds the
-// guarded file operations that turn every failure into an error entry.
+// Brings backup folders up to date with their source folders: makes each backup folder, hands
+// its files to the run's workers, several folders at once, and reports captions and error entries
+// in the order of the folders and files, whatever order the workers finish in.
 class FolderSync {
   public:
-    FolderSync(RunHost& host, ErrorText& errors, RunStats& stats)
-        : host_(host), errors_(errors), stats_(stats) {}
+    FolderSync(RunHost& host, ErrorText& errors, RunStats& stats) : report_{host, errors, stats} {}
+
+    // The workers of the coming run; with none, the run does each step itself, in order.
+    void useQueue(WorkQueue& queue);
 
     // What the backup disk of the run keeps: its time precision, whether times are set after the
     // close, whether it ignores case.
     void useDisk(const platform::DiskTraits& disk) { disk_ = disk; }
 
-    // Synchronises the files directly inside the source folder into the backup
-    // folder (not subfolders). `source` failed to open when the folder was swapped for a link or
-    // cannot be read; `readErrorReported` says the scan already recorded that it could not be
-    // listed, so a second entry is not added for it. The paths are for captions and entries.
-    void syncFiles(const platform::Result<platform::Folder>& source, const std::string& sourcePath,
-                    const DestinationFolder& backup, const std::string& backupPath,
-                    bool readErrorReported = false);
+    // Synchronises the files directly inside the source folder `relative` below `sourceTop`
+    // (null when it cannot be opened) into the backup folder (not subfolders). The paths are for
+    // captions and entries; `readErrorReported` says the scan already recorded that the source
+    // could not be listed, so a second entry is not added for it.
+    void syncFiles(const platform::Folder* sourceTop, std::string_view relative,
+                   const std::string& sourcePath, DestinationFolder backup,
+                   const std::string& backupPath, bool readErrorReported);
+
+    // A caption and an error entry, shown in their turn after the folders handed over so far.
+    void showCaption(std::string_view caption);
+    void addError(std::string_view label, std::string_view path);
+
+    // Returns once every folder handed over is done and reported.
+    void finish();
 
     // The backup folder itself, by its path `shownPath`: makes sure it exists, creating one
     // level, and opens it. A link to a folder is accepted there, since the user chose it.
@@ -55,44 +62,17 @@ class FolderSync {
     // The folder `relative` below the open backup folder, shown as `shownPath`: looked up,
     // made and opened from the backup folder's handle, never through a link at any depth.
     DestinationFolder ensureFolder(const platform::Folder& backupFolder, std::string_view relative,
-                            const std::string& shownPath);
-
-    // Deletes one file of an open folder; on failure records "削除エラー" + `shownPath`.
-    void removeBackupFile(const platform::Folder& folder, const std::string& name, std::string_view shownPath);
+                                   const std::string& shownPath);
 
   private:
-    struct FolderPair {
-        const platform::Folder& source;
-        const platform::Folder& backup;
-        const std::string& sourcePath;  // ends with the separator
-        const std::string& backupPath;  // ends with the separator
-        const RunOptions& options;
-        std::chrono::nanoseconds timeGranularity;
-        bool backupIsNew;  // created by this run, so it holds no file yet
-        // Looked up ahead, in the order of the files, when the rules need both sides; empty
-        // otherwise, and each file is then looked up when it is decided.
-        std::vector<platform::Result<platform::FileInfo>> sourceInfos;
-        std::vector<platform::Result<platform::FileInfo>> backupInfos;
-    };
+    // Reports the finished start of the queue of folders; with `wait`, all of its first folder.
+    void reportDone(bool wait);
 
-    // Looks up every file on both sides at once, the source side on the background worker.
-    void lookUpBothSides(FolderPair& pair, const std::vector<std::string>& names);
-
-    // The decision table for one file, in order: extension rule, absent backup,
-    // size rule, time rule, replace.
-    FileDecision decide(const FolderPair& pair, std::size_t index, const std::string& name);
-
-    // Copies (or, in placeholder mode, creates empty) one file as decided, recording
-    // what failed.
-    void copyOne(const FolderPair& pair, const std::string& name, FileDecision decision);
-
-    void removeLeftoverTemporaries(const platform::Folder& backup, const std::string& backupPath);
-
-    RunHost& host_;
-    ErrorText& errors_;
-    RunStats& stats_;
-    BackgroundWorker worker_;
+    RunReport report_;
+    WorkQueue* queue_ = nullptr;
+    BackgroundWorker lookAhead_;
     platform::DiskTraits disk_;
+    std::deque<std::unique_ptr<FolderJob>> pending_;
 };
 
 }  // namespace sorvik::engine

@@ -55,6 +55,87 @@ TEST(BackupRun, CleanRunShowsCaptionsInOrderAndLeavesTheLogAlone) {
               logBefore.at("ErrorLog.txt"));
 }
 
+// However many files a run works on at once, the user sees what a run of one file at a time
+// shows: the same captions and error entries in the same order, and the same backup.
+TEST(BackupRun, AnyNumberOfJobsReportsAsOneFileAtATime) {
+    TempFolder temp;
+    const std::string src = temp / "src";
+    Strings folders;
+    for (int d = 0; d < 6; ++d) {
+        for (const std::string below : {"", "/e0", "/e1", "/e1/g"}) {
+            folders.push_back("d" + std::to_string(d) + below);
+        }
+    }
+    for (const std::string& folder : folders) {
+        for (int i = 0; i < 15; ++i) {
+            writeFile(src + "/" + folder + "/f" + std::to_string(i), std::string(i * 500, 'x'));
+        }
+    }
+    // Workers still copy this when the run meets the folders after it.
+    writeFile(src + "/d0/e0/big", std::string(std::size_t{8} << 20, 'b'));
+    // A backup with a file where a folder goes, folders where files go, older and newer copies.
+    const auto prepareBackup = [&](const std::string& bk) {
+        writeFile(bk + "/d1", "a file where a folder goes");
+        for (const char* name : {"/d0/e1/f3/x", "/d0/e1/f7/x", "/d5/f0/x"}) {
+            writeFile(bk + name, "in the way");
+        }
+        for (int i = 0; i < 15; ++i) {
+            for (const auto& [folder, time] :
+                 {std::pair{"/d3/e0/", 1'600'000'000}, std::pair{"/d4/", 2'000'000'000}}) {
+                writeFile(bk + folder + "f" + std::to_string(i), "other");
+                setModifiedTime(bk + folder + "f" + std::to_string(i), time);
+            }
+        }
+    };
+    struct Seen {
+        Strings captions;
+        std::string entries;
+        engine::RunStats stats;
+        std::map<std::string, std::string> files;
+    };
+    const auto runWith = [&](unsigned jobs) {
+        const std::string bk = temp / ("bk-" + std::to_string(jobs));
+        prepareBackup(bk);
+        RecordingHost host;
+        host.source = src;
+        host.backup = bk;
+        host.runOptions.timeRule = true;
+        BackupEngine engine(host);
+        engine.requestJobs(jobs);
+        engine.inBatch = true;
+        engine.singleRun();
+        Seen seen{host.captions, engine.errors().text(), engine.stats(), {}};
+        for (const auto& [path, facts] : snapshotTree(bk)) {
+            seen.files[path] = fs::is_regular_file(pathOf(bk + "/" + path))
+                                   ? readFile(bk + "/" + path)
+                                   : "(folder)";
+        }
+        // The backup's own name differs from run to run; nothing else may.
+        const auto unnamed = [&](std::string text) {
+            for (std::size_t at; (at = text.find(bk)) != std::string::npos;) {
+                text.replace(at, bk.size(), "BK");
+            }
+            return text;
+        };
+        seen.entries = unnamed(seen.entries);
+        for (std::string& caption : seen.captions) {
+            caption = unnamed(caption);
+        }
+        return seen;
+    };
+    const Seen alone = runWith(1);
+    EXPECT_EQ(alone.stats.errors, 4u + 3u);  // d1 and its three folders; three files in the way
+    EXPECT_EQ(alone.stats.filesSkipped, 15u);
+    for (const unsigned jobs : {2u, 7u}) {
+        const Seen together = runWith(jobs);
+        EXPECT_EQ(together.captions, alone.captions) << jobs << " jobs";
+        EXPECT_EQ(together.entries, alone.entries) << jobs << " jobs";
+        EXPECT_EQ(together.files, alone.files) << jobs << " jobs";
+        EXPECT_EQ(together.stats.filesCopied, alone.stats.filesCopied) << jobs << " jobs";
+        EXPECT_EQ(together.stats.bytesCopied, alone.stats.bytesCopied) << jobs << " jobs";
+    }
+}
+
 // Another user of a shared backup (or source) folder swaps a folder the run has started on for a
 // link to a folder of their own, at the moment the run shows the first file inside it. Nothing may
 // be written into, or read from, the link's target at any depth; the folders below the swapped one
@@ -91,6 +172,9 @@ TEST(BackupRun, AFolderSwappedForALinkDuringTheRunIsNeverFollowed) {
             host.swapped = (backupSide ? bk : host.source) + "/" + levels[depth - 1];
             host.target = temp / "other";
             BackupEngine engine(host);
+            // The swap must happen while the run is at the caption's file: with workers, the run
+            // may already have gone further.
+            engine.requestJobs(1);
             engine.inBatch = true;
             engine.singleRun();
             const std::string what = (backupSide ? "backup " : "source ") + std::to_string(depth);

@@ -67,8 +67,9 @@ struct Scene {
         sourceBefore = snapshotTree(source);
         backupBefore = snapshotTree(backup);
     }
-    std::string run() const {
-        return cliCommand({"run", source, backup, "--time-rule", "--quiet"});
+    std::string run(unsigned jobs = 1) const {
+        return cliCommand(
+            {"run", source, backup, "--time-rule", "--quiet", "--jobs", std::to_string(jobs)});
     }
 };
 
@@ -86,9 +87,9 @@ Files filesIn(const std::string& folder) {
 }
 
 // strace counts `when=` per thread, so a call's kill points go up to its count in the busiest one.
-std::map<std::string, int> writingCallsPerThread(const Scene& scene) {
+std::map<std::string, int> writingCallsPerThread(const Scene& scene, unsigned jobs) {
     const std::string trace = scene.temp / "trace";
-    runCommand("strace -f -o '" + trace + "' " + scene.run() + " >/dev/null 2>&1");
+    runCommand("strace -f -o '" + trace + "' " + scene.run(jobs) + " >/dev/null 2>&1");
     std::map<std::pair<std::string, std::string>, int> perThread;  // (call, thread) -> count
     std::map<std::string, int> most;
     std::istringstream lines(readFile(trace));
@@ -142,6 +143,20 @@ void expectConsistentAfterKill(const Scene& scene) {
     }
 }
 
+// Kills the run at occurrence `when` of `call`; 1 when it was killed there and left the backup
+// consistent.
+int killAndCheck(const std::string& call, int when, unsigned jobs) {
+    const Scene scene;
+    const std::string inject = call + ":signal=KILL:when=" + std::to_string(when);
+    const CommandResult killed =
+        runCommand("strace -f -o /dev/null -e trace=" + call + " -e inject=" + inject + " " +
+                   scene.run(jobs) + " >/dev/null 2>&1; echo $?");
+    // 128 + SIGKILL: the shell saw the run end by the kill, not finish on its own.
+    EXPECT_EQ(killed.output, "137\n") << "the run ended before the kill";
+    expectConsistentAfterKill(scene);
+    return killed.output == "137\n" ? 1 : 0;
+}
+
 TEST(CrashConsistency, AKilledRunLeavesWholeFilesAndTheNextRunFinishesIt) {
     SKIP_ON_WINDOWS(
         "the run is killed at each writing call by strace's fault injection, which "
@@ -159,27 +174,25 @@ TEST(CrashConsistency, AKilledRunLeavesWholeFilesAndTheNextRunFinishesIt) {
     const char* points = std::getenv("SORVIK_CRASH_POINTS");
     const int perCall = !points ? 5 : std::string(points) == "all" ? 0 : std::atoi(points);
 
-    const auto counts = writingCallsPerThread(Scene());
-    // Exactly one flush of the backup's file system, so "[Complete]" means the data is on the disk.
-    EXPECT_EQ(counts.contains("syncfs") ? counts.at("syncfs") : 0, 1);
     int killPoints = 0;
-    for (const auto& [call, count] : counts) {
-        for (const int when : occurrences(count, perCall)) {
-            SCOPED_TRACE("killed at " + call + " #" + std::to_string(when) + " of " +
-                         std::to_string(count));
-            const Scene scene;
-            const std::string inject = call + ":signal=KILL:when=" + std::to_string(when);
-            const CommandResult killed =
-                runCommand("strace -f -o /dev/null -e trace=" + call + " -e inject=" + inject +
-                           " " + scene.run() + " >/dev/null 2>&1; echo $?");
-            // 128 + SIGKILL: the shell saw the run end by the kill, not finish on its own.
-            ASSERT_EQ(killed.output, "137\n") << "the run ended before the kill";
-            expectConsistentAfterKill(scene);
-            ++killPoints;
+    for (const unsigned jobs : {1u, 4u}) {
+        const auto counts = writingCallsPerThread(Scene(), jobs);
+        // Exactly one flush of the backup's file system, so "[Complete]" means the data is on
+        // the disk.
+        EXPECT_EQ(counts.contains("syncfs") ? counts.at("syncfs") : 0, 1);
+        for (const auto& [call, count] : counts) {
+            // strace counts each thread's calls apart, and which worker copies which file changes
+            // from run to run: with workers, only a call's first occurrence, in whichever thread
+            // makes it first, is a kill point every run reaches.
+            for (const int when : jobs == 1 ? occurrences(count, perCall) : std::vector<int>{1}) {
+                SCOPED_TRACE("killed at " + call + " #" + std::to_string(when) + " of " +
+                             std::to_string(count) + " with " + std::to_string(jobs) + " jobs");
+                killPoints += killAndCheck(call, when, jobs);
+            }
         }
     }
     if (!points) {
-        EXPECT_GE(killPoints, 25) << "the run makes fewer writing calls than the scene should give";
+        EXPECT_GE(killPoints, 30) << "the run makes fewer writing calls than the scene should give";
     }
     RecordProperty("kill_points", killPoints);
 }

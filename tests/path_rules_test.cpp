@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/path_rules.h"
+#include "engine/worker_count.h"
 #include "platform/drive_path.h"
 #include "platform/mounted_drives.h"
 #include "tests/support/harness.h"
@@ -121,6 +122,30 @@ using platform::pathOnDrive;
 
 // POSIX: the mount point takes the place of as many leading components as it has itself.
 // Windows: the drive takes the place of the first two characters, whatever they are.
+// The user's count wins; left to the machine, rotating disks get one file at a time and network
+// shares at most two workers.
+TEST(WorkerCount, FollowsTheRequestOrTheCoresAndTheDisks) {
+    using platform::StorageKind;
+    constexpr StorageKind ssd = StorageKind::solidState, hdd = StorageKind::rotating,
+                          net = StorageKind::network, unknown = StorageKind::unknown;
+    const struct {
+        unsigned requested, cores;
+        StorageKind source, backup;
+        unsigned workers;
+    } rows[] = {
+        {1, 16, ssd, ssd, 0},    {2, 1, hdd, hdd, 2},      {5, 2, net, ssd, 5}, {0, 4, ssd, ssd, 4},
+        {0, 2, unknown, ssd, 2}, {0, 64, ssd, unknown, 8}, {0, 1, ssd, ssd, 0}, {0, 0, ssd, ssd, 0},
+        {0, 8, hdd, ssd, 0},     {0, 8, ssd, hdd, 0},      {0, 8, net, ssd, 2}, {0, 8, ssd, net, 2},
+        {0, 8, net, hdd, 0},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(engine::workerCount(row.requested, row.cores, row.source, row.backup),
+                  row.workers)
+            << row.requested << " jobs, " << row.cores << " cores, " << static_cast<int>(row.source)
+            << "/" << static_cast<int>(row.backup);
+    }
+}
+
 TEST(PathOnDrive, ReplacesTheLeadingPartByTheDrive) {
     const struct {
         const char* path;
