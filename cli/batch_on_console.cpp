@@ -54,14 +54,18 @@ std::optional<std::string> chooseProgramFolder(const std::string& given) {
     return given;
 }
 
-int runPlan(const BatchPlan& plan, bool quiet) {
-    return runOnConsole(plan.setup, quiet, [&](engine::BackupEngine& engine, ConsoleHost& host) {
-        const engine::BatchOutcome outcome = engine::runBatch(
-            engine, plan.pairs.size(),
-            [&](std::size_t i) { host.selectPair(plan.pairs[i].source, plan.pairs[i].backup); });
-        return WorkEnd{.summarize = true,
-                       .trouble = outcome.sourcesMissing > 0 || outcome.refused > 0};
-    });
+int runPlan(const BatchPlan& plan, unsigned jobs, bool quiet) {
+    RunSetup setup = plan.setup;
+    setup.jobs = jobs;
+    return runOnConsole(
+        std::move(setup), quiet, [&](engine::BackupEngine& engine, ConsoleHost& host) {
+            const engine::BatchOutcome outcome =
+                engine::runBatch(engine, plan.pairs.size(), [&](std::size_t i) {
+                    host.selectPair(plan.pairs[i].source, plan.pairs[i].backup);
+                });
+            return WorkEnd{.summarize = true,
+                           .trouble = outcome.sourcesMissing > 0 || outcome.refused > 0};
+        });
 }
 
 }  // namespace
@@ -81,7 +85,7 @@ int runBatchOnConsole(const BatchCommand& command) {
         tell(engine::text::kFileUnreadable, unreadable->path, unreadable->error);
         return kExitUsage;
     }
-    return runPlan(std::get<BatchPlan>(plan), command.quiet);
+    return runPlan(std::get<BatchPlan>(plan), command.jobs, command.quiet);
 }
 
 }  // namespace sorvik::cli

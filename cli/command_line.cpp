@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "cli/console_texts.h"
@@ -28,6 +29,20 @@ bool isOption(std::string_view arg, std::string_view name) {
            (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
 }
 
+// The value of "--jobs": a whole number from 1 to kMostJobs, digits only.
+std::optional<unsigned> jobsValue(const std::vector<std::string>& args, std::size_t& i) {
+    const auto value = optionValue("--jobs", args, i);
+    if (!value || value->empty() || value->size() > 3 ||
+        value->find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const unsigned jobs = static_cast<unsigned>(std::stoul(*value));
+    if (jobs < 1 || jobs > text::kMostJobs) {
+        return std::nullopt;
+    }
+    return jobs;
+}
+
 Command parseRun(const std::vector<std::string>& args) {
     RunCommand run;
     std::vector<std::string> positional;
@@ -46,6 +61,12 @@ Command parseRun(const std::vector<std::string>& args) {
             run.options.placeholder = true;
         } else if (arg == "--quiet") {
             run.quiet = true;
+        } else if (isOption(arg, "--jobs")) {
+            const auto jobs = jobsValue(args, i);
+            if (!jobs) {
+                return UsageError{std::string(text::kJobsNeedsNumber)};
+            }
+            run.jobs = *jobs;
         } else if (isOption(arg, "--exclude")) {
             auto value = optionValue("--exclude", args, i);
             if (!value) {
@@ -77,6 +98,12 @@ Command parseBatch(const std::vector<std::string>& args) {
         const std::string_view arg = args[i];
         if (arg == "--quiet") {
             batch.quiet = true;
+        } else if (isOption(arg, "--jobs")) {
+            const auto jobs = jobsValue(args, i);
+            if (!jobs) {
+                return UsageError{std::string(text::kJobsNeedsNumber)};
+            }
+            batch.jobs = *jobs;
         } else if (isOption(arg, "--folder")) {
             auto value = optionValue("--folder", args, i);
             if (!value || value->empty()) {

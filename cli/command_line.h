@@ -13,10 +13,11 @@ struct RunCommand : RunSetup {
     bool quiet = false;
 };
 
-// `sorvik-cli batch [--folder DIR] [--list FILE] [--quiet]`
+// `sorvik-cli batch [--folder DIR] [--list FILE] [--jobs N] [--quiet]`
 struct BatchCommand {
     std::string folder;  // empty: the program folder
     std::string list;    // empty: the list the settings name
+    unsigned jobs = 0;   // as in RunSetup
     bool quiet = false;
 };
 

@@ -13,8 +13,10 @@ namespace sorvik::cli {
 int runOnConsole(RunSetup setup, bool quiet,
                  const std::function<WorkEnd(engine::BackupEngine&, ConsoleHost&)>& work) {
     const bool onTerminal = platform::standardErrorIsTerminal();
+    const unsigned jobs = setup.jobs;
     ConsoleHost host(std::move(setup), stderr, onTerminal && !quiet);
     engine::BackupEngine engine(host);
+    engine.requestJobs(jobs);
     host.watch(engine.stats());
 
     const auto started = std::chrono::steady_clock::now();

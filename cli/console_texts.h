@@ -8,8 +8,8 @@ namespace sorvik::cli::text {
 inline constexpr const char* kUsage =
     "Usage:\n"
     "  sorvik-cli run SOURCE BACKUP [--size-rule] [--time-rule] [--exclude EXT]...\n"
-    "                 [--placeholder] [--log FILE] [--quiet]\n"
-    "  sorvik-cli batch [--folder DIR] [--list FILE] [--quiet]\n"
+    "                 [--placeholder] [--log FILE] [--jobs N] [--quiet]\n"
+    "  sorvik-cli batch [--folder DIR] [--list FILE] [--jobs N] [--quiet]\n"
     "  sorvik-cli --version\n"
     "\n"
     "run backs up the folder tree SOURCE into BACKUP, one way: files missing in the backup\n"
@@ -19,6 +19,8 @@ inline constexpr const char* kUsage =
     "  --exclude EXT  skip files with this extension (without the dot); may repeat\n"
     "  --placeholder  create the files empty instead of copying them\n"
     "  --log FILE     write the error entries to FILE (code page 932, CR LF)\n"
+    "  --jobs N       work on N files at once (1 to 256); 1 is one file at a time;\n"
+    "                 without it, one per core, or one at a time on a rotating disk\n"
     "  --quiet        no progress line and no summary\n"
     "\n"
     "batch runs every pair of the current list with the options saved in the program\n"
@@ -26,6 +28,7 @@ inline constexpr const char* kUsage =
     "  --folder DIR   use DIR as the program folder instead of the usual one\n"
     "                 (Linux: $XDG_DATA_HOME/Sorvik; Windows: the folder of sorvik-cli.exe)\n"
     "  --list FILE    run the pairs of this list instead of the current one\n"
+    "  --jobs N       as for run\n"
     "  --quiet        no progress line and no summary\n"
     "\n"
     "Exit status: 0 no errors; 1 errors, a refused pair, a missing source or another run\n"
@@ -41,6 +44,8 @@ inline constexpr std::string_view kExcludeNeedsExtension = "--exclude needs an e
 inline constexpr std::string_view kLogNeedsFile = "--log needs a file";
 inline constexpr std::string_view kFolderNeedsFolder = "--folder needs a folder";
 inline constexpr std::string_view kListNeedsFile = "--list needs a file";
+inline constexpr unsigned kMostJobs = 256;
+inline constexpr std::string_view kJobsNeedsNumber = "--jobs needs a number from 1 to 256";
 
 // The summary after a run: copied files and bytes, files created empty, skipped files, errors,
 // folders, seconds.

@@ -14,6 +14,7 @@ struct RunSetup {
     std::string backup;
     engine::RunOptions options;
     std::string logPath;  // empty: no log file
+    unsigned jobs = 0;    // files worked on at once; 0: the run chooses from the machine
 };
 
 }  // namespace sorvik::cli

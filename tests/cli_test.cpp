@@ -377,10 +377,12 @@ std::string describe(const cli::Command& command) {
             text += " ." + extension;
         }
         return text + (run->logPath.empty() ? "" : " log " + run->logPath) +
+               (run->jobs == 0 ? "" : " jobs " + std::to_string(run->jobs)) +
                (run->quiet ? " quiet" : "");
     }
     if (const auto* batch = std::get_if<cli::BatchCommand>(&command)) {
         return "batch [" + batch->folder + "] [" + batch->list + "]" +
+               (batch->jobs == 0 ? "" : " jobs " + std::to_string(batch->jobs)) +
                (batch->quiet ? " quiet" : "");
     }
     if (const auto* error = std::get_if<cli::UsageError>(&command)) {
@@ -399,6 +401,9 @@ TEST(CommandLine, ReadsTheArguments) {
          "run /s /b size time placeholder exclude .bak .tmp log /l.txt quiet"},
         {{"run", "--", "--s", "/b"}, "run --s /b"},
         {{"run", "/s", "/b", "--log", "/l"}, "run /s /b log /l"},
+        {{"run", "/s", "/b", "--jobs", "1"}, "run /s /b jobs 1"},
+        {{"run", "/s", "/b", "--jobs=256"}, "run /s /b jobs 256"},
+        {{"batch", "--jobs", "07"}, "batch [] [] jobs 7"},
         {{"--help"}, "help"},
         {{"-h"}, "help"},
         {{"help"}, "help"},
@@ -414,6 +419,10 @@ TEST(CommandLine, ReadsTheArguments) {
         {{"run", "/s", "/b", "--exclude"}, "usage: --exclude needs an extension"},
         {{"run", "/s", "/b", "--excluded=x"}, "usage: unknown option --excluded=x"},
         {{"batch", "--folder"}, "usage: --folder needs a folder"},
+        {{"run", "/s", "/b", "--jobs", "0"}, "usage: --jobs needs a number from 1 to 256"},
+        {{"run", "/s", "/b", "--jobs=257"}, "usage: --jobs needs a number from 1 to 256"},
+        {{"run", "/s", "/b", "--jobs", "-2"}, "usage: --jobs needs a number from 1 to 256"},
+        {{"batch", "--jobs"}, "usage: --jobs needs a number from 1 to 256"},
         {{"batch", "--list="}, "usage: --list needs a file"},
         {{"batch", "/stray"}, "usage: batch takes no folders of its own: /stray"},
         {{"batch", "--size-rule"}, "usage: unknown option --size-rule"},
