@@ -35,7 +35,8 @@ void FolderJob::plan() {
         if (!setup_.readErrorReported) {
             head_.push_back({text::kReadError, setup_.sourcePath});
         }
-        queue_.markDone(planned_);
+        planned_.store(true, std::memory_order_release);
+        endTask();
         return;
     }
     source_.emplace(std::move(*source));
@@ -52,12 +53,24 @@ void FolderJob::plan() {
         lookUpBothSides();
     }
     decideAll();
+    const auto copies = static_cast<std::size_t>(
+        std::count_if(steps_.begin(), steps_.end(),
+                      [](const FileStep& step) { return step.decision != FileDecision::leave; }));
+    unfinishedTasks_.fetch_add(copies, std::memory_order_relaxed);
     for (std::size_t i = 0; i < steps_.size(); ++i) {
         if (steps_[i].decision != FileDecision::leave) {
             queue_.submit([this, i] { copy(i); });
         }
     }
-    queue_.markDone(planned_);
+    planned_.store(true, std::memory_order_release);
+    endTask();
+}
+
+void FolderJob::endTask() {
+    // Only the run's own thread waits for the whole folder, so only that flag needs a wake-up.
+    if (unfinishedTasks_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        queue_.markDone(finished_);
+    }
 }
 
 void FolderJob::removeLeftoverTemporaries() {
@@ -147,7 +160,8 @@ void FolderJob::copy(std::size_t index) {
                       ? platform::createEmptyFile(setup_.backup, name)
                       : platform::copyFile(*source_, name, setup_.backup, name,
                                            {.setTimeAfterClose = setup_.disk.setTimeAfterClose});
-    queue_.markDone(step.done);
+    step.done.store(true, std::memory_order_release);
+    endTask();
 }
 
 bool FolderJob::report(const RunReport& to, bool wait) {
@@ -181,6 +195,9 @@ bool FolderJob::report(const RunReport& to, bool wait) {
             captionShown_ = false;
         }
         reportStep(to, reported_);
+    }
+    if (!finished_.load(std::memory_order_acquire)) {
+        return false;  // a worker is still ending its task; it has nothing left to report
     }
     for (const RunNote& note : after_) {
         if (note.label.empty()) {

@@ -61,9 +61,13 @@ class FolderJob {
     void plan();
 
     // Reports what is done, in order: the folder's own entries, then each file's. Stops at the
-    // first file still being copied (after showing its caption) unless `wait`; true once all is
-    // reported, the notes added meanwhile included.
+    // first file still being copied (after showing its caption) unless `wait`, which only a queue
+    // without workers may ask; true once all is reported, the notes added meanwhile included, and
+    // no task of the folder runs any more.
     bool report(const RunReport& to, bool wait);
+
+    // Set once every task of the folder has ended.
+    const std::atomic<bool>& finished() const { return finished_; }
 
     // Reports `note` after everything of this folder: what the run met after handing it over.
     void addNote(RunNote note) { after_.push_back(std::move(note)); }
@@ -85,6 +89,8 @@ class FolderJob {
     // rule, replace.
     FileDecision decide(std::size_t index);
     void copy(std::size_t index);
+    // Ends one task of the folder; the last one sets finished_.
+    void endTask();
     void reportStep(const RunReport& to, std::size_t index);
 
     Setup setup_;
@@ -99,6 +105,8 @@ class FolderJob {
     std::vector<FileStep> steps_;
     std::vector<RunNote> head_;  // the folder's own entries, before its files'
     std::atomic<bool> planned_{false};
+    std::atomic<std::size_t> unfinishedTasks_{1};  // the plan, then each copy
+    std::atomic<bool> finished_{false};
 
     // Touched only on the run's own thread.
     std::vector<RunNote> after_;

@@ -53,21 +53,31 @@ void FolderScan::scan(const std::string& top, std::optional<platform::FileIdenti
 
 void FolderScan::scanNextLevel(WorkQueue* queue) {
     std::vector<Listing> listings(currentLevel_.size());
+    // A few stretches of the level per worker: enough to share it out evenly, few enough that the
+    // hand-overs cost little against the listings.
+    const std::size_t stretch =
+        queue == nullptr ? listings.size()
+                         : std::max<std::size_t>(1, listings.size() / (4 * queue->workers()));
     if (queue != nullptr) {
-        for (std::size_t i = 0; i < listings.size(); ++i) {
-            queue->submit([this, &listings, i, queue] {
-                list(currentLevel_[i], listings[i]);
-                queue->markDone(listings[i].done);
+        for (std::size_t begin = 0; begin < listings.size(); begin += stretch) {
+            const std::size_t end = std::min(begin + stretch, listings.size());
+            queue->submit([this, &listings, begin, end, queue] {
+                for (std::size_t i = begin; i < end; ++i) {
+                    list(currentLevel_[i], listings[i]);
+                }
+                queue->markDone(listings[end - 1].done);
             });
         }
     }
     std::vector<std::string> nextLevel;
     for (std::size_t i = 0; i < listings.size(); ++i) {
-        if (queue != nullptr) {
-            queue->waitFor(listings[i].done);
-        } else {
+        if (queue == nullptr) {
             list(currentLevel_[i], listings[i]);
+        } else if ((i + 1) % stretch == 0 || i + 1 == listings.size()) {
+            queue->waitFor(listings[i].done);
         }
+    }
+    for (std::size_t i = 0; i < listings.size(); ++i) {
         collect(currentLevel_[i], listings[i], nextLevel);
     }
     currentLevel_ = std::move(nextLevel);

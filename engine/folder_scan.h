@@ -44,7 +44,7 @@ class FolderScan {
     struct Listing {
         std::vector<std::string> subfolders;  // full paths
         bool failed = false;
-        std::atomic<bool> done{false};
+        std::atomic<bool> done{false};  // set on the last listing of each stretch
     };
 
     // One level step: lists every folder of currentLevel_, collecting the next level (also in

@@ -38,10 +38,16 @@ void FolderSync::syncFiles(const Folder* sourceTop, std::string_view relative,
     FolderJob& job = *pending_.emplace_back(std::make_unique<FolderJob>(std::move(setup), *queue_));
     queue_->submit([&job] { job.plan(); });
     // With no workers nothing may run ahead: each folder is done before the next one is made.
+    // Otherwise, once too far ahead, the run catches up by half before it goes on, rather than
+    // waking for every folder the workers finish.
+    if (queue_->workers() == 0) {
+        finish();
+        return;
+    }
     const std::size_t ahead = kFoldersAheadPerWorker * queue_->workers();
     reportDone(false);
-    while (pending_.size() > ahead) {
-        reportDone(true);
+    if (pending_.size() > ahead) {
+        catchUp(ahead / 2);
     }
 }
 
@@ -62,8 +68,24 @@ void FolderSync::addError(std::string_view label, std::string_view path) {
 }
 
 void FolderSync::finish() {
+    if (queue_ != nullptr && queue_->workers() > 0) {
+        catchUp(0);
+    }
     while (!pending_.empty()) {
         reportDone(true);
+    }
+}
+
+void FolderSync::catchUp(std::size_t keep) {
+    // Often enough for the window to repaint between the captions it is given.
+    constexpr std::chrono::milliseconds kCaptionInterval{50};
+    while (pending_.size() > keep) {
+        // Waiting for the last folder that must go wakes the run once for many folders; the
+        // folders before it are mostly done by then.
+        const FolderJob& last = *pending_[pending_.size() - keep - 1];
+        const FolderJob& awaited = last.finished().load() ? *pending_.front() : last;
+        queue_->waitFor(awaited.finished(), kCaptionInterval);
+        reportDone(false);
     }
 }
 

@@ -67,6 +67,9 @@ class FolderSync {
   private:
     // Reports the finished start of the queue of folders; with `wait`, all of its first folder.
     void reportDone(bool wait);
+    // With workers: reports folders until at most `keep` are left, waking now and then to show
+    // the captions of the files being copied.
+    void catchUp(std::size_t keep);
 
     RunReport report_;
     WorkQueue* queue_ = nullptr;

@@ -1,5 +1,6 @@
 #include "engine/work_queue.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -32,20 +33,28 @@ WorkQueue::~WorkQueue() {
 }
 
 void WorkQueue::submit(std::function<void()> task) {
+    bool wake = false;
     {
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
+        wake = idleWorkers_ > 0;
     }
-    taskWaiting_.notify_one();
+    if (wake) {
+        taskWaiting_.notify_one();
+    }
 }
 
 void WorkQueue::markDone(std::atomic<bool>& flag) {
+    bool wake = false;
     {
         // Set under the lock, so a waiter that has just found it unset cannot miss the wake-up.
         std::lock_guard lock(mutex_);
         flag.store(true, std::memory_order_release);
+        wake = std::find(awaitedFlags_.begin(), awaitedFlags_.end(), &flag) != awaitedFlags_.end();
     }
-    flagSet_.notify_all();
+    if (wake) {
+        flagSet_.notify_all();
+    }
 }
 
 void WorkQueue::waitFor(const std::atomic<bool>& flag) {
@@ -54,7 +63,9 @@ void WorkQueue::waitFor(const std::atomic<bool>& flag) {
     }
     std::unique_lock lock(mutex_);
     if (!threads_.empty()) {
+        awaitedFlags_.push_back(&flag);
         flagSet_.wait(lock, [&] { return flag.load(std::memory_order_acquire); });
+        awaitedFlags_.erase(std::find(awaitedFlags_.begin(), awaitedFlags_.end(), &flag));
         return;
     }
     while (!flag.load(std::memory_order_acquire)) {
@@ -70,8 +81,17 @@ void WorkQueue::waitFor(const std::atomic<bool>& flag) {
     }
 }
 
+void WorkQueue::waitFor(const std::atomic<bool>& flag, std::chrono::milliseconds most) {
+    std::unique_lock lock(mutex_);
+    awaitedFlags_.push_back(&flag);
+    flagSet_.wait_for(lock, most, [&] { return flag.load(std::memory_order_acquire); });
+    awaitedFlags_.erase(std::find(awaitedFlags_.begin(), awaitedFlags_.end(), &flag));
+}
+
 std::function<void()> WorkQueue::take(std::unique_lock<std::mutex>& lock) {
+    ++idleWorkers_;
     taskWaiting_.wait(lock, [this] { return !tasks_.empty() || stopping_; });
+    --idleWorkers_;
     if (tasks_.empty()) {
         return {};
     }

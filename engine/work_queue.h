@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -31,6 +32,8 @@ class WorkQueue {
 
     // Returns once `flag` is set. With no workers, runs the waiting tasks meanwhile.
     void waitFor(const std::atomic<bool>& flag);
+    // With workers: returns once `flag` is set or `most` has passed.
+    void waitFor(const std::atomic<bool>& flag, std::chrono::milliseconds most);
 
   private:
     void work();
@@ -41,6 +44,9 @@ class WorkQueue {
     std::condition_variable taskWaiting_;
     std::condition_variable flagSet_;
     std::deque<std::function<void()>> tasks_;
+    // Wake-ups cost a system call each, and most tasks end with nobody waiting for them.
+    unsigned idleWorkers_ = 0;
+    std::vector<const std::atomic<bool>*> awaitedFlags_;
     bool stopping_ = false;
     std::vector<std::thread> threads_;
 };
