@@ -27,6 +27,7 @@ jobs_opt=()
 [[ -d $TREE ]] || python3 "$BENCH_DIR/generate_trees.py" "$WORK/trees" --trees A
 copies=$WORK/wine-copies
 mkdir -p "$copies"
+mkdir -p "$WINEPREFIX"
 wineserver -p
 wine cmd /c exit
 trap 'wineserver -k || true' EXIT
