@@ -56,8 +56,9 @@ void FolderScan::scanNextLevel(WorkQueue* queue) {
     // A few stretches of the level per worker: enough to share it out evenly, few enough that the
     // hand-overs cost little against the listings.
     const std::size_t stretch =
-        queue == nullptr ? listings.size()
-                         : std::max<std::size_t>(1, listings.size() / (4 * queue->workers()));
+        queue == nullptr
+            ? listings.size()
+            : std::max<std::size_t>(1, listings.size() / (std::size_t{4} * queue->workers()));
     if (queue != nullptr) {
         for (std::size_t begin = 0; begin < listings.size(); begin += stretch) {
             const std::size_t end = std::min(begin + stretch, listings.size());
