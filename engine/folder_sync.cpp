@@ -1,5 +1,7 @@
 #include "engine/folder_sync.h"
 
+#include <algorithm>
+
 #include "engine/messages.h"
 #include "engine/path_rules.h"
 #include "platform/path_lookup.h"
@@ -14,6 +16,9 @@ namespace {
 // Folders listed, looked up or copied ahead of the one being reported, per worker: enough to keep
 // every worker busy while the run waits for a large file, few enough to hold little memory.
 constexpr std::size_t kFoldersAheadPerWorker = 8;
+// Each folder ahead holds its backup folder open: with many jobs, the open files would otherwise
+// run into the system's limit of 1,024 per process.
+constexpr std::size_t kMostFoldersAhead = 64;
 
 }  // namespace
 
@@ -44,7 +49,8 @@ void FolderSync::syncFiles(const Folder* sourceTop, std::string_view relative,
         finish();
         return;
     }
-    const std::size_t ahead = kFoldersAheadPerWorker * queue_->workers();
+    const std::size_t ahead =
+        std::min(kFoldersAheadPerWorker * queue_->workers(), kMostFoldersAhead);
     reportDone(false);
     if (pending_.size() > ahead) {
         catchUp(ahead / 2);
