@@ -5,11 +5,10 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include <climits>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <fstream>
 #include <string_view>
 
